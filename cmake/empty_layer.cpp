@@ -1,0 +1,1 @@
+// Placeholder translation unit for a layer that has no sources yet.

@@ -1,0 +1,66 @@
+// "Comb" filter type: a tuned feedback comb with damped, saturating recirculation (one channel).
+#pragma once
+
+#include <cstdint>
+
+#include "dsp/SampleRateUser.h"
+#include "dsp/VBufferPow2.h"
+
+namespace VDSP {
+
+class CombFilter : public SampleRateUser {
+ public:
+  // Sized for 44100 Hz so that a fresh object can process before the first rate change.
+  CombFilter();
+
+  // Resizes the ring for 0.2 s of delay and always clears it; other state is kept. // UI thread
+  void SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) override;
+
+  // cutoff: normalised, 440 * 2^(12c - 6) Hz limited to 6.875 Hz..28160 Hz; resonance: the slot's
+  // mapped 0..1; mode: below 0.5 "Negative" (half-period delay, inverted feedback), otherwise
+  // "Positive" (one period). // audio thread
+  void SetParameters(float cutoff, float resonance, float mode);
+
+  // One channel; in and out may be the same buffer. n < 1 processes nothing. // audio thread
+  void Process(const float* in, float* out, int32_t n, float inverseN);
+
+  // Clears the ring and the glides and restores the slot's defaults ("Negative", +6 octaves,
+  // resonance 0). // audio thread
+  void Reset();
+
+  // Small-signal magnitude in dB at frequencyHz for the editor's response plot, evaluated at
+  // displayRateHz with the coefficients the block setter would reach. // UI thread
+  static float MagnitudeDb(float cutoffNorm, float resonanceNorm, int mode, float frequencyHz,
+                           float displayRateHz);
+
+  float DelaySamples() const { return delaySamples_; }
+  float FeedbackWeight() const { return feedback_; }
+  float MaxDelaySamples() const { return maxDelaySamples_; }
+
+ private:
+  struct Targets {
+    float delaySamples;
+    float feedback;
+    float direct;
+    float delayed;
+    float dampingCoeff;
+  };
+  static Targets ComputeTargets(bool positive, float cutoffOctaves, float resonance, float rateHz,
+                                float negativeDampingCoeff);
+
+  float delaySamples_ = 1.0f;
+  float feedback_ = 0.0f;
+  float direct_ = 1.0f;
+  float delayed_ = 1.0f;
+  uint32_t writeIndex_ = 0;
+  float maxDelaySamples_ = 0.0f;
+  float negativeDampingCoeff_ = 0.0f;
+  float dampingState_ = 0.0f;
+  float antiDenormal_ = 1e-8f;
+  VBufferPow2 ring_;
+  bool positive_ = true;
+  float cutoffOctaves_ = 6.0f;
+  float resonance_ = 0.0f;
+};
+
+}  // namespace VDSP

@@ -1,0 +1,355 @@
+// The binding map: slots, the active list with its glide, learning, the reverse
+// path and XML.
+#include "modulation/BindingMap.h"
+
+#include <cmath>
+#include <cstdio>
+#include <new>
+
+#include "plugin/MessagePort.h"
+
+namespace {
+
+// 1/127: a MIDI controller value as 0...1.
+constexpr float kMIDIValueScale = 0.007874016f;
+constexpr size_t kHostNameLength = 7;
+
+float ClampInput(float value) {
+  if (!(value >= 0.0f)) return 0.0f;  // NaN too
+  return value > 1.0f ? 1.0f : value;
+}
+
+}  // namespace
+
+void BindingMap::StorageDeleter::operator()(Binding* storage) const {
+  std::allocator<Binding>().deallocate(storage, kMaxBindings);
+}
+
+BindingMap::BindingMap(MessagePort& port, bool bindingsLocked)
+    // The slot storage is reserved, not constructed: a binding is built in
+    // place when it is added, so the pages of unused slots are never touched.
+    : port_(port),
+      storage_(std::allocator<Binding>().allocate(kMaxBindings)),
+      counts_(std::make_unique<uint8_t[]>(kSlotCount)),
+      active_(std::make_unique<Binding*[]>(kMaxBindings)),
+      hostValues_(std::make_unique<std::atomic<float>[]>(kHostParameters)),
+      bindingsLocked_(bindingsLocked) {
+  for (int32_t i = 0; i < kHostParameters; ++i) hostValues_[i].store(0.0f);
+}
+
+BindingMap::~BindingMap() {
+  for (int32_t slot = 0; slot < kSlotCount; ++slot) ClearSlot(slot);
+}
+
+int32_t BindingMap::ControllerSlot(int32_t channel, int32_t controller) {
+  if (channel < 0 || channel >= kMIDIChannels || controller < 0 || controller >= kControllers) {
+    return -1;
+  }
+  return channel * kControllers + controller;
+}
+
+int32_t BindingMap::HostSlot(int32_t index) {
+  return index >= 0 && index < kHostParameters ? kControllerSlots + index : -1;
+}
+
+// --- adding and removing
+// ---------------------------------------------------------------------------
+
+bool BindingMap::AddHostBinding(int32_t index, const Binding& binding) {
+  HuntDownAndKillPreviousBindings(binding);
+  return AddToSlot(HostSlot(index), binding, false, index, -1);
+}
+
+bool BindingMap::AddMIDICCBinding(int32_t channel, int32_t controller, const Binding& binding) {
+  HuntDownAndKillPreviousBindings(binding);
+  return AddToSlot(ControllerSlot(channel, controller), binding, true, channel, controller);
+}
+
+bool BindingMap::AddToSlot(int32_t slot, const Binding& binding, bool midi, int32_t major,
+                           int32_t minor) {
+  if (slot < 0 || counts_[slot] >= kBindingsPerSlot) return false;
+  Binding* added = new (SlotBegin(slot) + counts_[slot]) Binding(binding);
+  added->SetInput(midi, major, minor);
+  added->active_ = false;
+  ++counts_[slot];
+  return true;
+}
+
+void BindingMap::RemoveFromSlot(int32_t slot, int32_t position) {
+  Binding* begin = SlotBegin(slot);
+  const int32_t count = counts_[slot];
+  Binding* removed = begin + position;
+  Binding* end = begin + count;
+  // The active list points into the slot: drop the removed binding and follow
+  // the ones that move down by one place.
+  int32_t kept = 0;
+  for (int32_t i = 0; i < activeCount_; ++i) {
+    Binding* entry = active_[i];
+    if (entry == removed) continue;
+    if (entry > removed && entry < end) --entry;
+    active_[kept++] = entry;
+  }
+  activeCount_ = kept;
+  for (int32_t i = position; i + 1 < count; ++i) begin[i] = begin[i + 1];
+  begin[count - 1].~Binding();
+  --counts_[slot];
+}
+
+void BindingMap::ClearSlot(int32_t slot) {
+  while (counts_[slot] > 0) RemoveFromSlot(slot, counts_[slot] - 1);
+}
+
+bool BindingMap::FindControllerBinding(const Binding& binding, int32_t& slot,
+                                       int32_t& position) const {
+  for (slot = 0; slot < kControllerSlots; ++slot) {
+    const Binding* begin = SlotBegin(slot);
+    for (position = 0; position < counts_[slot]; ++position) {
+      if (begin[position] == binding) return true;
+    }
+  }
+  return false;
+}
+
+bool BindingMap::HuntDownAndKillPreviousBindings(const Binding& binding) {
+  int32_t slot = 0;
+  int32_t position = 0;
+  if (!FindControllerBinding(binding, slot, position)) return false;
+  RemoveFromSlot(slot, position);
+  return true;
+}
+
+bool BindingMap::RemoveBinding(const Binding& binding) {
+  return HuntDownAndKillPreviousBindings(binding);
+}
+
+void BindingMap::RemoveAllBindings() {
+  // A host binding that is still gliding keeps its place in the active list, so
+  // that its engine value does not stop half-way.
+  for (int32_t slot = 0; slot < kControllerSlots; ++slot) ClearSlot(slot);
+}
+
+void BindingMap::CopyBindings(std::vector<Binding>& list) const {
+  for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+    const Binding* begin = SlotBegin(slot);
+    for (int32_t position = 0; position < counts_[slot]; ++position) {
+      list.push_back(begin[position]);
+    }
+  }
+}
+
+// --- host parameters
+// -------------------------------------------------------------------------------
+
+void BindingMap::SetVSTParameter(int32_t index, float value) {
+  if (index >= 0 && index < kHostParameters) hostValues_[index].store(value);
+}
+
+float BindingMap::GetVSTParameter(int32_t index) const {
+  return index >= 0 && index < kHostParameters ? hostValues_[index].load() : 0.0f;
+}
+
+std::string BindingMap::GetHostParameterName(int32_t index) const {
+  const int32_t count = HostBindingCount(index);
+  if (count == 0) return "None";
+  if (count > 1) return "Multi";
+  // Cut at a whole UTF-8 character, the host shows at most 7 bytes.
+  FixedString<kHostNameLength + 1> shortName(HostBinding(index, 0)->Name());
+  return std::string(shortName.View());
+}
+
+int32_t BindingMap::GetIndexOfHostBindingWithMatchingPrototype(const Message& message) const {
+  int32_t index = -1;
+  MatchHostBinding(message, index);
+  return index;
+}
+
+const Binding* BindingMap::MatchHostBinding(const Message& message, int32_t& index) const {
+  for (index = 0; index < kHostParameters; ++index) {
+    const Binding* begin = SlotBegin(HostSlot(index));
+    for (int32_t position = 0; position < counts_[HostSlot(index)]; ++position) {
+      const Binding& binding = begin[position];
+      if (!binding.HasPrototype() || !binding.Prototype().SameAddress(message)) continue;
+      bool same = true;
+      for (int slot = 0; slot < binding.StuffedSlot() && same; ++slot) {
+        same = binding.Prototype().Value(slot) == message.Value(slot);
+      }
+      if (same) return &binding;
+    }
+  }
+  index = -1;
+  return nullptr;
+}
+
+// --- feeding and stepping
+// --------------------------------------------------------------------------
+
+void BindingMap::FeedSlot(int32_t slot, float value) {
+  if (slot < 0) return;
+  Binding* begin = SlotBegin(slot);
+  for (int32_t position = 0; position < counts_[slot]; ++position) {
+    Binding& binding = begin[position];
+    binding.Feed(value);
+    if (!binding.settled_ && !binding.active_ && activeCount_ < kMaxBindings) {
+      binding.active_ = true;
+      active_[activeCount_++] = &binding;
+    }
+  }
+}
+
+void BindingMap::ProcessMIDICC(int32_t channel, int32_t controller, float value) {
+  FeedSlot(ControllerSlot(channel, controller), ClampInput(value));
+}
+
+void BindingMap::ProcessHostAutomation(int32_t index, float value) {
+  const float clamped = ClampInput(value);
+  SetVSTParameter(index, clamped);
+  FeedSlot(HostSlot(index), clamped);
+}
+
+void BindingMap::ProcessBindings() {
+  // Index loop: applying a binding posts a message and never changes the list.
+  for (int32_t i = 0; i < activeCount_; ++i) {
+    Binding& binding = *active_[i];
+    if (binding.settled_) continue;
+    binding.Step();
+    ProcessABinding(binding, binding.currentValue_);
+  }
+  int32_t kept = 0;
+  for (int32_t i = 0; i < activeCount_; ++i) {
+    Binding* binding = active_[i];
+    if (binding->settled_) {
+      binding->active_ = false;
+    } else {
+      active_[kept++] = binding;
+    }
+  }
+  activeCount_ = kept;
+}
+
+void BindingMap::ProcessABinding(Binding& binding, float x) {
+  if (!binding.HasPrototype()) return;
+  Message* message = port_.GetMessage(kMessageClass);
+  if (message == nullptr) return;
+  float value = 0.0f;
+  if (!binding.ComputeOutput(x, value)) {
+    port_.DisposeOfMessage(message);
+    return;
+  }
+  message->CopyFrom(binding.Prototype());
+  binding.GetStuffer()(*message, value);
+  message->SetFromBinding(true);
+  if (binding.EditorOnly()) {
+    port_.PostMessageToEditor(message);
+  } else {
+    port_.PostMessageToSynth(message);
+  }
+}
+
+// --- learning and the reverse path
+// -----------------------------------------------------------------
+
+void BindingMap::SetLearnTarget(const Binding& binding) {
+  learnTarget_ = binding;
+  learnTarget_.active_ = false;
+  learnPending_ = true;
+}
+
+bool BindingMap::ProcessMIDIControlChange(int32_t channel, int32_t controller, int32_t midiValue) {
+  bool apply = true;
+  if (learnPending_) {
+    AddMIDICCBinding(channel, controller, learnTarget_);
+    learnPending_ = false;
+    port_.PostMessageToEditor(MessageType::e_updateBindingChanged);
+    // A switch-like target would fire on the very press that taught it.
+    apply = learnTarget_.Type() == BindingType::kContinuous;
+  }
+  if (apply) ProcessMIDICC(channel, controller, static_cast<float>(midiValue) * kMIDIValueScale);
+  return apply;
+}
+
+int32_t BindingMap::ReflectMessageToHost(const Message& message, IAutomationDelegate& host) {
+  if (message.FromBinding()) return -1;
+  int32_t index = -1;
+  const Binding* binding = MatchHostBinding(message, index);
+  if (binding == nullptr) return -1;
+  const float value = binding->GetPopper()(message);
+  SetVSTParameter(index, value);
+  host.SetParameterAutomated(index, value);
+  return index;
+}
+
+// --- XML
+// -------------------------------------------------------------------------------------------
+
+bool BindingMap::SerializeAsXML(VFoundation::XmlNode node, bool save) {
+  if (!node) return false;
+  char name[48];
+  if (save) {
+    float values[kHostParameters];
+    for (int32_t i = 0; i < kHostParameters; ++i) values[i] = GetVSTParameter(i);
+    node.WriteFloatArray("HostParameters", values, kHostParameters);
+    for (int32_t channel = 0; channel < kMIDIChannels; ++channel) {
+      for (int32_t controller = 0; controller < kControllers; ++controller) {
+        const int32_t count = ControllerBindingCount(channel, controller);
+        if (count == 0) continue;
+        std::snprintf(name, sizeof name, "MIDI%dCC%dBindingCount", channel, controller);
+        node.WriteInt(name, count);
+        for (int32_t j = 0; j < count; ++j) {
+          std::snprintf(name, sizeof name, "MIDI%dCC%dBinding%d", channel, controller, j);
+          Binding copy = *ControllerBinding(channel, controller, j);
+          copy.SerializeAsXML(node.AddObject(Binding::kClassName, name), true);
+        }
+      }
+    }
+    return true;
+  }
+
+  for (int32_t slot = 0; slot < kControllerSlots; ++slot) ClearSlot(slot);
+  float values[kHostParameters] = {};
+  node.ReadFloatArray("HostParameters", values, kHostParameters);
+  for (int32_t i = 0; i < kHostParameters; ++i) SetVSTParameter(i, ClampInput(values[i]));
+  for (int32_t channel = 0; channel < kMIDIChannels; ++channel) {
+    for (int32_t controller = 0; controller < kControllers; ++controller) {
+      std::snprintf(name, sizeof name, "MIDI%dCC%dBindingCount", channel, controller);
+      int32_t count = 0;
+      node.ReadInt(name, count);
+      for (int32_t j = 0; j < count; ++j) {
+        std::snprintf(name, sizeof name, "MIDI%dCC%dBinding%d", channel, controller, j);
+        VFoundation::XmlNode object = node.FindObject(Binding::kClassName, name);
+        // Bindings are numbered without gaps; a missing one ends the slot (and
+        // a damaged count cannot keep the loop going).
+        if (!object) break;
+        Binding binding;
+        binding.SerializeAsXML(object, false);
+        AddMIDICCBinding(channel, controller, binding);
+      }
+    }
+  }
+  return true;
+}
+
+// --- inspection
+// ------------------------------------------------------------------------------------
+
+int32_t BindingMap::HostBindingCount(int32_t index) const {
+  const int32_t slot = HostSlot(index);
+  return slot < 0 ? 0 : counts_[slot];
+}
+
+const Binding* BindingMap::HostBinding(int32_t index, int32_t position) const {
+  const int32_t slot = HostSlot(index);
+  if (slot < 0 || position < 0 || position >= counts_[slot]) return nullptr;
+  return SlotBegin(slot) + position;
+}
+
+int32_t BindingMap::ControllerBindingCount(int32_t channel, int32_t controller) const {
+  const int32_t slot = ControllerSlot(channel, controller);
+  return slot < 0 ? 0 : counts_[slot];
+}
+
+const Binding* BindingMap::ControllerBinding(int32_t channel, int32_t controller,
+                                             int32_t position) const {
+  const int32_t slot = ControllerSlot(channel, controller);
+  if (slot < 0 || position < 0 || position >= counts_[slot]) return nullptr;
+  return SlotBegin(slot) + position;
+}

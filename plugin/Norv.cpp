@@ -1,0 +1,621 @@
+// The plug-in the host sees: set-up, dispatcher answers and the block driver.
+#include "plugin/Norv.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "dsp/ShaperTables.h"
+#include "dsp/SineTable.h"
+#include "modulation/BindingMap.h"
+#include "modulation/MidiEventSort.h"
+#include "modulation/TempoSync.h"
+#include "plugin/ParameterTable.h"
+#include "plugin/SynthInfo.h"
+#include "support/AudioThread.h"
+#include "support/CrashGuard.h"
+#include "support/Log.h"
+#include "support/Options.h"
+#include "support/VException.h"
+
+namespace {
+
+constexpr int32_t kUniqueId = vst::FourCC('Q', 'm', 'V', 'o');
+constexpr int32_t kVendorQueryDoubleClick = 90000;
+constexpr int32_t kVendorOffsetX = 0x4F666658;  // "OffX"
+constexpr int32_t kVendorOffsetY = 0x4F666659;  // "OffY"
+constexpr int32_t kDefaultBlockSize = 1024;
+constexpr float kSameValueTolerance = 1e-6f;
+
+void CopyText(char* destination, const char* text, size_t maxCharacters) {
+  const size_t length = std::min(std::strlen(text), maxCharacters);
+  std::memcpy(destination, text, length);
+  destination[length] = 0;
+}
+
+float SanitisedHostValue(float value) {
+  if (!std::isfinite(value)) return -1.0f;
+  return std::clamp(value, 0.0f, 1.0f);
+}
+
+// A binding that moves column `column` of parameter `index` through "e_setFilterParameter", as the
+// host bindings and learned controllers do.
+Binding MakeParameterBinding(int32_t index, int32_t column) {
+  Binding binding;
+  binding.SetPath("Synth");
+  binding.SetName(ParameterTable::ParameterToUserString(index, false));
+  binding.SetRange(0.0f, 1.0f);
+  binding.SetType(BindingType::kContinuous);
+  binding.SetEnterTargetMode(true);
+  binding.SetStuffer(Binding::StuffToValue2);
+  binding.SetPopper(Binding::GetValueFromValue2);
+  Message prototype;
+  prototype.SetType(MessageType::e_setFilterParameter);
+  prototype.SetValue(0, index);
+  prototype.SetValue(1, column);
+  binding.SetPrototype(prototype);
+  return binding;
+}
+
+int32_t StatusClass(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[0]) & 0xF0; }
+int32_t Channel(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[0]) & 0x0F; }
+int32_t Data1(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[1]) & 0x7F; }
+int32_t Data2(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[2]) & 0x7F; }
+
+}  // namespace
+
+// --- Construction and set-up -----------------------------------------------------------------------
+
+void Norv::PrepareSharedTables() {
+  VDSP::ShaperTables::Build();
+  VDSP::SineTable::Get();
+  VDSP::ArcsineTable::Get();
+}
+
+Norv::Norv(vst::HostCallback host) : SynthBase(host, 0, kNumHostParameters) {
+  SynthInfo::InstanceCreated();
+  inverseSampleRate_ = 1.0f / 44100.0f;
+  automationManager_ = std::make_unique<AutomationManager>(this);
+  PerformInitialSetup();
+  blockSize_ = kDefaultBlockSize;
+  InitializeTemporaryBuffers();
+}
+
+Norv::~Norv() {
+  PerformShutdown();
+  SynthInfo::InstanceDestroyed();
+}
+
+void Norv::PerformInitialSetup() {
+  VFoundation::LogContext context("Norv::PerformInitialSetup");
+  startTimeSeconds_ = VFoundation::NowSeconds();
+  VFoundation::SetCrashHandlerProduct("Tavo", "support@quorvanta.example");
+  TraceVersionNumber();
+  LogHostInformation();
+  SetupVSTAttributes();
+  SetupManagers();
+  CreateDefaultHostBindings();
+  for (auto& buffer : scratch_) buffer.clear();
+  lastPresetName_ = "Default";
+  // Note names are shown with octaves counted from the registry's numbering base.
+  VApplication::Options::ReadBoolean("MIDINumbering", true);
+}
+
+void Norv::SetupVSTAttributes() {
+  setNumInputs(4);
+  setNumOutputs(2);
+  canProcessReplacing(true);
+  programsAreChunks(true);
+  setUniqueID(kUniqueId);
+  isSynth(false);
+  fallbackTimeInfo_ = {};
+  fallbackTimeInfo_.tempo = 120.0;
+  eventPool_.assign(kEventPoolSize, MidiEvent{});
+  sortScratch_.assign(kEventPoolSize, MidiEvent{});
+  pendingChanges_.Clear();
+  queuedEventCount_ = 0;
+}
+
+void Norv::SetupManagers() {
+  messagePort_ = std::make_unique<MessagePort>(1024);
+  bindingMap_ = std::make_unique<BindingMap>(
+      *messagePort_, VApplication::Options::ReadBoolean(BindingMap::kLockedPreference, true));
+  engine_.SetInterpolator(this);
+  messagePort_->RegisterSynthHandler(kMessageClass, this);
+}
+
+void Norv::CreateDefaultHostBindings() {
+  for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
+    bindingMap_->AddHostBinding(index, MakeParameterBinding(index, 0));
+    const float value = ParameterTable::GetParameterDefaultValue(index);
+    bindingMap_->SetVSTParameter(index, value);
+    NotifyHostOfParameter(index, value, false);
+  }
+}
+
+void Norv::PerformShutdown() {
+  for (auto& buffer : scratch_) std::vector<float>().swap(buffer);
+  std::vector<MidiEvent>().swap(eventPool_);
+  bindingMap_.reset();
+  messagePort_.reset();
+}
+
+void Norv::InitializeTemporaryBuffers() {
+  const int32_t frames = std::max<int32_t>(blockSize_, 1);
+  for (auto& buffer : scratch_) {
+    std::vector<float>().swap(buffer);
+    buffer.assign(static_cast<size_t>(frames) * kScratchOversize, 0.0f);
+  }
+  scratchFrames_ = frames;
+}
+
+void Norv::ConfigureResamplers() {
+  const int32_t factor = oversamplingFactor_.load();
+  engine_.SetSampleRate(sampleRate_ * static_cast<float>(factor), sampleRate_, factor);
+}
+
+// --- Dispatcher answers ----------------------------------------------------------------------------
+
+void Norv::getParameterLabel(int32_t, char* label) { label[0] = 0; }
+
+void Norv::getParameterDisplay(int32_t index, char* text) {
+  VFoundation::GuardedVoid("Norv::getParameterDisplay", [&] {
+    const float value = std::clamp(CurrentValueOf(index), 0.0f, 1.0f);
+    std::snprintf(text, vst::kVstMaxParamStrLen, "%03d", static_cast<int>(value * 100.0f));
+  });
+}
+
+void Norv::getParameterName(int32_t index, char* text) {
+  VFoundation::GuardedVoid("Norv::getParameterName", [&] {
+    if (index >= ParameterTable::kNumFixedParameters && index < kNumHostParameters) {
+      CopyText(text, bindingMap_->GetHostParameterName(index).c_str(), vst::kVstMaxParamStrLen - 1);
+      return;
+    }
+    CopyText(text, ParameterTable::ParameterToUserString(index, true), vst::kVstMaxParamStrLen - 1);
+  });
+}
+
+void Norv::setSampleRate(float sampleRate) {
+  VFoundation::GuardedVoid("Norv::setSampleRate", [&] {
+    if (!(sampleRate > 0.0f) || !std::isfinite(sampleRate)) return;
+    VFoundation::ClearAudioThreadRegistration();
+    sampleRate_ = sampleRate;
+    inverseSampleRate_ = 1.0f / sampleRate;
+    ConfigureResamplers();
+  });
+}
+
+void Norv::setBlockSize(int32_t blockSize) {
+  VFoundation::GuardedVoid("Norv::setBlockSize", [&] {
+    if (blockSize <= 0) return;
+    VFoundation::ClearAudioThreadRegistration();
+    blockSize_ = blockSize;
+    InitializeTemporaryBuffers();
+    ConfigureResamplers();
+  });
+}
+
+void Norv::suspend() {
+  VFoundation::ClearAudioThreadRegistration();
+  audioRunning_.store(false);
+  processingLoad_.store(0.0);
+}
+
+void Norv::resume() {
+  suspend();
+  audioRunning_.store(true);
+  editorIdleCount_.store(0);
+}
+
+int32_t Norv::getChunk(void**, bool) { return 0; }
+
+int32_t Norv::setChunk(void*, int32_t, bool) { return 0; }
+
+int32_t Norv::processEvents(vst::VstEvents* events) {
+  return VFoundation::Guarded("Norv::processEvents", 1, [&] {
+    hostEvents_ = events;
+    const int32_t count = std::max<int32_t>(events->numEvents, 0);
+    for (int32_t i = 0; i < count && queuedEventCount_ < kMaxQueuedEvents; ++i) {
+      const vst::VstEvent* event = events->events[i];
+      if (!event) continue;
+      std::memcpy(&eventPool_[queuedEventCount_], event, sizeof(MidiEvent));
+      ++queuedEventCount_;
+    }
+    SortMidiEvents(eventPool_.data(), queuedEventCount_, sortScratch_.data());
+    return 1;
+  });
+}
+
+bool Norv::canParameterBeAutomated(int32_t index) {
+  return index >= 0 && index < kNumHostParameters;
+}
+
+bool Norv::getInputProperties(int32_t index, vst::VstPinProperties* properties) {
+  return VFoundation::Guarded("Norv::getInputProperties", false, [&] {
+    if (index < 0 || index >= effect_.numInputs) return false;
+    std::memset(properties, 0, sizeof *properties);
+    std::snprintf(properties->label, vst::kVstMaxLabelLen, "%s In", SynthInfo::kProductName);
+    CopyText(properties->shortLabel, properties->label, vst::kVstMaxShortLabelLen - 1);
+    properties->flags = vst::kVstPinIsActive | vst::kVstPinIsStereo;
+    properties->arrangementType = vst::kSpeakerArrStereo;
+    return true;
+  });
+}
+
+bool Norv::getOutputProperties(int32_t index, vst::VstPinProperties* properties) {
+  return VFoundation::Guarded("Norv::getOutputProperties", false, [&] {
+    if (index < 0 || index >= effect_.numOutputs) return false;
+    std::memset(properties, 0, sizeof *properties);
+    CopyText(properties->label, "Master", vst::kVstMaxLabelLen - 1);
+    CopyText(properties->shortLabel, "Mst", vst::kVstMaxShortLabelLen - 1);
+    properties->flags = vst::kVstPinIsActive | vst::kVstPinIsStereo;
+    properties->arrangementType = vst::kSpeakerArrStereo;
+    return true;
+  });
+}
+
+bool Norv::setBypass(bool onOff) {
+  hostBypass_.store(onOff);
+  return true;
+}
+
+bool Norv::getEffectName(char* name) {
+  CopyText(name, SynthInfo::kProductName, 23);
+  return true;
+}
+
+bool Norv::getVendorString(char* text) {
+  CopyText(text, "Quorvanta", 23);
+  return true;
+}
+
+bool Norv::getProductString(char* text) {
+  CopyText(text, SynthInfo::kProductName, 23);
+  return true;
+}
+
+vst::VstIntPtr Norv::vendorSpecific(int32_t index, vst::VstIntPtr value, void*, float opt) {
+  if (index != kVendorSpecificCode) return 0;
+  if (value == kVendorQueryDoubleClick) return opt > 1.0f ? 1 : 0;
+  if (value == kVendorOffsetX || value == kVendorOffsetY) {
+    const int32_t offset = std::isfinite(opt) ? static_cast<int32_t>(std::clamp(opt, -1e6f, 1e6f)) : 0;
+    if (value == kVendorOffsetX) editorOffsetX_.store(offset);
+    if (value == kVendorOffsetY) editorOffsetY_.store(offset);
+  }
+  return 0;
+}
+
+int32_t Norv::canDo(const char* text) {
+  return VFoundation::Guarded("Norv::canDo", -1, [&] {
+    static constexpr const char* kYes[] = {"receiveVstEvents", "receiveVstMidiEvent",
+                                           "receiveVstTimeInfo", "midiProgramNames", "bypass",
+                                           "sizeWindow", "conformsToWindowRules"};
+    for (const char* word : kYes) {
+      if (std::strcmp(text, word) == 0) return 1;
+    }
+    return -1;
+  });
+}
+
+bool Norv::getParameterProperties(int32_t, vst::VstParameterProperties* properties) {
+  std::memset(properties, 0, sizeof *properties);
+  return false;
+}
+
+int32_t Norv::getVstVersion() {
+  const SynthInfo* info = SynthInfo::Instance();
+  return info ? info->Version() : 2300;
+}
+
+int32_t Norv::getMidiKeyName(int32_t channel, vst::MidiKeyName* key) {
+  return VFoundation::Guarded("Norv::getMidiKeyName", 0, [&] {
+    char* name = key->keyName;
+    const int32_t k = key->thisKeyNumber;
+    name[0] = 0;
+    if (channel == 0) {
+      if (k == 1) CopyText(name, "Trigger Envelope", vst::kVstMaxNameLen - 1);
+      if (k == 2) CopyText(name, "Trigger LFO 1", vst::kVstMaxNameLen - 1);
+      if (k == 3) CopyText(name, "Trigger LFO 2", vst::kVstMaxNameLen - 1);
+      if (k >= 5 && k <= 43) {
+        std::snprintf(name, vst::kVstMaxNameLen, "LFO 1 %s", TempoDivisionName(k - 5));
+      }
+      if (k >= 44 && k <= 82) {
+        std::snprintf(name, vst::kVstMaxNameLen, "LFO 2 %s", TempoDivisionName(k - 44));
+      }
+    } else if (channel == 1 && k >= 0) {
+      const double fraction = std::min(static_cast<double>(k) / 128.0, 1.0);
+      std::snprintf(name, vst::kVstMaxNameLen, "%03d %%", static_cast<int>(fraction * 100.0));
+    }
+    return 1;
+  });
+}
+
+void Norv::setParameter(int32_t index, float value) {
+  VFoundation::GuardedVoid("Norv::setParameter", [&] {
+    if (index < 0 || index >= kNumHostParameters) return;
+    value = SanitisedHostValue(value);
+    if (value < 0.0f) return;
+    if (heldParameter_.load() == index) return;
+    if (std::fabs(value - CurrentValueOf(index)) < kSameValueTolerance) return;
+    bindingMap_->SetVSTParameter(index, value);
+    pendingChanges_.Mark(index, value);
+  });
+}
+
+float Norv::getParameter(int32_t index) { return CurrentValueOf(index); }
+
+float Norv::CurrentValueOf(int32_t index) const {
+  if (!bindingMap_ || index < 0 || index >= kNumHostParameters) return 0.0f;
+  return bindingMap_->GetVSTParameter(index);
+}
+
+void Norv::SetEditorOffset(int32_t x, int32_t y) {
+  editorOffsetX_.store(x);
+  editorOffsetY_.store(y);
+}
+
+// --- Block driver ----------------------------------------------------------------------------------
+
+void Norv::processReplacing(float** inputs, float** outputs, int32_t frames) {
+  audioRunning_.store(true);
+  if (!inputs || !outputs || frames <= 0) return;
+  ProcessCall call{this, inputs, outputs, frames};
+  VFoundation::RunWithCrashGuard(&Norv::GuardedProcess, &call);
+}
+
+void Norv::GuardedProcess(void* context) {
+  auto* call = static_cast<ProcessCall*>(context);
+  VFoundation::GuardedVoid("Norv::processReplacing", [&] {
+    call->self->ProcessHostCall(call->inputs, call->outputs, call->frames);
+  });
+}
+
+void Norv::ProcessHostCall(float** inputs, float** outputs, int32_t frames) {
+  editorIdleCount_.store(0);
+  if (hostBypass_.load()) {
+    // Bypass is an exact copy of the main input, whatever the engine holds.
+    for (int channel = 0; channel < 2; ++channel) {
+      if (outputs[channel] != inputs[channel]) {
+        std::memmove(outputs[channel], inputs[channel], sizeof(float) * frames);
+      }
+    }
+    queuedEventCount_ = 0;
+    return;
+  }
+  if (synthLocked_.load()) {
+    PreProcess(false);
+    for (int channel = 0; channel < 2; ++channel) {
+      std::memset(outputs[channel], 0, sizeof(float) * frames);
+    }
+    queuedEventCount_ = 0;
+    return;
+  }
+  // Hosts may send more frames than announced: work in pieces that fit the buffers.
+  for (int32_t offset = 0; offset < frames; offset += scratchFrames_) {
+    const int32_t piece = std::min(scratchFrames_, frames - offset);
+    ProcessPiece(inputs, outputs, offset, piece, frames);
+  }
+  PostProcess(frames);
+}
+
+void Norv::ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
+                        int32_t hostFrames) {
+  ClearScratchBuffers(frames);
+  PreProcess(true);
+  messagePort_->ProcessSynthMessages();
+  ProcessVSTMIDIEvents(offset, frames, hostFrames);
+  ProcessFilters(inputs, outputs, offset, frames);
+}
+
+void Norv::ClearScratchBuffers(int32_t frames) {
+  for (auto& buffer : scratch_) std::fill_n(buffer.data(), frames, 0.0f);
+}
+
+void Norv::PreProcess(bool registerThread) {
+  loadWatch_.Restart();
+  if (registerThread) VFoundation::RegisterAudioThread();
+  if (queuedEventCount_ > 0) midiActivity_.store(true);
+  pendingChanges_.TakeAll([this](int32_t index, float value) {
+    lastAutomationSource_.store(index);
+    bindingMap_->ProcessHostAutomation(index, value);
+  });
+}
+
+void Norv::ProcessVSTMIDIEvents(int32_t offset, int32_t frames, int32_t hostFrames) {
+  const int32_t end = offset + frames;
+  for (int32_t i = 0; i < queuedEventCount_; ++i) {
+    MidiEvent event = eventPool_[i];
+    if (event.type != kMidiEventType || event.deltaFrames > hostFrames) continue;
+    event.deltaFrames = std::clamp(event.deltaFrames, 0, hostFrames - 1);
+    const bool inPiece = event.deltaFrames >= offset && event.deltaFrames < end;
+    if (!inPiece || !IsAutomationEventClass(ClassifyMidiEvent(event))) continue;
+    event.deltaFrames -= offset;
+    automationManager_->ProcessEvent(event);
+  }
+}
+
+void Norv::ProcessFilters(float** inputs, float** outputs, int32_t offset, int32_t frames) {
+  int32_t start = 0;
+  while (start < frames) {
+    const int32_t end = automationManager_->ComputeBlockEnd(start, frames);
+    automationManager_->Process(start, end);
+    const float* in[4] = {inputs[0] + offset + start, inputs[1] + offset + start,
+                          inputs[2] + offset + start, inputs[3] + offset + start};
+    float* out[2] = {outputs[0] + offset + start, outputs[1] + offset + start};
+    engine_.Process(in, out, end - start);
+    start = end;
+  }
+  automationManager_->ClearAllEvents();
+}
+
+void Norv::PostProcess(int32_t hostFrames) {
+  const double seconds = hostFrames * static_cast<double>(inverseSampleRate_);
+  if (seconds > 0.0) processingLoad_.store(loadWatch_.ElapsedSeconds() / seconds);
+  queuedEventCount_ = 0;
+  if (getCurrentProcessLevel() == vst::kVstProcessLevelOffline) {
+    messagePort_->ProcessEditorMessages();
+    messagePort_->DeallocateDisposableMessages();
+  }
+}
+
+void Norv::InterpolateProcess() {
+  bindingMap_->ProcessBindings();
+  messagePort_->ProcessSynthMessages();
+}
+
+void Norv::EditorIdle() {
+  if (editorIdleCount_.fetch_add(1) + 1 <= kEditorIdleLimit) return;
+  editorIdleCount_.store(0);
+  messagePort_->ProcessSynthMessages();
+  engine_.Snap();
+}
+
+// --- Engine-side messages --------------------------------------------------------------------------
+
+void Norv::HandleMessage(Message& message) {
+  HandleEngineMessage(message);
+  if (!message.NoEcho()) HandleHostAutomationMessage(message);
+}
+
+void Norv::HandleEngineMessage(Message& message) {
+  switch (message.Type()) {
+    case MessageType::e_lockSynthThread:
+      synthLocked_.store(true);
+      break;
+    case MessageType::e_unlockSynthThread:
+      synthLocked_.store(false);
+      break;
+    case MessageType::e_resetNorv:
+      HandleReset();
+      break;
+    case MessageType::e_setOversampling:
+      HandleSetOversampling(message.Value(0).AsInt());
+      break;
+    case MessageType::e_setTargetLearnBinding:
+      HandleSetLearnTarget(message);
+      break;
+    case MessageType::e_clearTargetLearnBinding:
+      bindingMap_->ClearLearnTarget();
+      PostToEditor(MessageType::e_updateMIDILearnStateChanged);
+      break;
+    case MessageType::e_removeBinding:
+      HandleRemoveBinding();
+      break;
+    case MessageType::e_removeAllBindings:
+      bindingMap_->RemoveAllBindings();
+      PostToEditor(MessageType::e_updateBindingChanged);
+      break;
+    case MessageType::e_lockBindings:
+      bindingMap_->SetBindingsLocked(message.Value(0).AsBool());
+      break;
+    case MessageType::e_setFilterMacroValue:
+      engine_.SetMacroValue(message.Value(1).AsInt(), message.Value(0).AsFloat());
+      PostToEditor(MessageType::e_updateFilterMacroValue, message.Value(1).AsInt());
+      break;
+    case MessageType::e_setFilterParameter:
+      HandleSetFilterParameter(message, false);
+      break;
+    case MessageType::e_setFilterParameterImmediate:
+      HandleSetFilterParameter(message, true);
+      break;
+    case MessageType::e_setModSourcePolarMode:
+      engine_.SetPolarMode(message.Value(0).AsInt(), message.Value(1).AsBool());
+      break;
+    case MessageType::e_removeModFromParameter:
+      engine_.RemoveModulation(message.Value(0).AsInt(), message.Value(1).AsInt());
+      PostToEditor(MessageType::e_updateFilterParameter, message.Value(0), message.Value(1));
+      break;
+    case MessageType::e_removeModDestinations:
+      engine_.RemoveModDestinations(message.Value(0).AsInt());
+      PostToEditor(MessageType::e_updateFilterParameter, -1, message.Value(0));
+      break;
+    default:
+      // Preferences, panic and the editor-side types have no engine work in the shell; the
+      // engine's own handlers take them when the signal chain runs here.
+      break;
+  }
+}
+
+void Norv::HandleSetFilterParameter(const Message& message, bool immediate) {
+  const int32_t index = message.Value(0).AsInt();
+  const int32_t source = message.Value(1).AsInt();
+  const float value = message.Value(2).AsFloat();
+  engine_.SetParameter(index, source, value, immediate);
+  PostToEditor(MessageType::e_updateFilterParameter, index, source, value);
+  const bool linked = engine_.Base(ParameterTable::kFilterLink) >= 0.5f;
+  if (index == ParameterTable::kF1Cutoff && source == 0 && linked) {
+    PostToEditor(MessageType::e_updateFilterParameter, ParameterTable::kF2Cutoff, source,
+                 engine_.Target(ParameterTable::kF2Cutoff));
+  }
+}
+
+void Norv::HandleReset() {
+  bindingMap_->RemoveAllBindings();
+  engine_.Reset();
+  for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
+    const float value = ParameterTable::GetParameterDefaultValue(index);
+    bindingMap_->SetVSTParameter(index, value);
+    NotifyHostOfParameter(index, value, false);
+  }
+  lastPresetName_ = "Default";
+  PostToEditor(MessageType::e_updatePresetLoaded);
+  PostToEditor(MessageType::e_updateBindingChanged);
+}
+
+void Norv::HandleSetOversampling(int32_t factor) {
+  // Factors beyond the resamplers' reach would be an unsafe request: keep the current one.
+  if (factor < 1 || factor > 16) return;
+  if (factor == oversamplingFactor_.load()) return;
+  oversamplingFactor_.store(factor);
+}
+
+// The message describes the control to learn: either a whole binding attached by the editor, or a
+// parameter index (value 0) and column (value 1).
+void Norv::HandleSetLearnTarget(const Message& message) {
+  if (const Binding* described = message.AttachedBinding()) {
+    bindingMap_->SetLearnTarget(*described);
+  } else {
+    const int32_t index = message.Value(0).AsInt();
+    if (index < 0 || index >= ParameterTable::kNumFixedParameters) return;
+    bindingMap_->SetLearnTarget(MakeParameterBinding(index, message.Value(1).AsInt()));
+  }
+  hasLearnTarget_ = true;
+  PostToEditor(MessageType::e_updateMIDILearnStateChanged);
+}
+
+void Norv::HandleRemoveBinding() {
+  if (hasLearnTarget_) bindingMap_->RemoveBinding(bindingMap_->LearnTarget());
+  PostToEditor(MessageType::e_updateBindingChanged);
+  PostToEditor(MessageType::e_updateParameterNameChanged);
+}
+
+void Norv::HandleHostAutomationMessage(const Message& message) {
+  bindingMap_->ReflectMessageToHost(message, *this);
+}
+
+void Norv::SetParameterAutomated(int32_t index, float value) {
+  NotifyHostOfParameter(index, value, false);
+}
+
+void Norv::PostToEditor(MessageType type, const MessageValue& v0, const MessageValue& v1,
+                        const MessageValue& v2) {
+  messagePort_->PostMessageToEditor(type, {v0, v1, v2});
+}
+
+// --- MIDI ------------------------------------------------------------------------------------------
+
+void Norv::HandleMIDIEventImmediate(const MidiEvent& event) {
+  if (StatusClass(event) == 0xB0) {
+    HandleControlChange(Channel(event), Data1(event), Data2(event));
+  }
+  // Notes, pressure and pitch bend drive the modulation sources of the engine.
+}
+
+void Norv::HandleControlChange(int32_t channel, int32_t controller, int32_t value) {
+  lastController_.store(controller);
+  lastControllerChannel_.store(channel);
+  bindingMap_->ProcessMIDIControlChange(channel, controller, value);
+}
+
+bool Norv::IsLearning() const { return bindingMap_->IsLearnPending(); }

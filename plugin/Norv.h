@@ -1,0 +1,200 @@
+// The plug-in the host sees: answers the VST 2.4 dispatcher, queues host parameter changes and
+// MIDI events, and drives the engine once per host block.
+//
+// Threads: the host's UI thread makes the set-up and name calls; the audio thread calls
+// processReplacing, processEvents and (during playback) setParameter. Shared between them: the
+// pending-change table and the binding map's host values (atomics), the message port (lock-free),
+// and the flags below marked atomic. Nothing else is touched from two threads.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "modulation/AutomationManager.h"
+#include "modulation/Binding.h"
+#include "plugin/Message.h"
+#include "plugin/MessagePort.h"
+#include "plugin/NorvProcess.h"
+#include "plugin/PendingChanges.h"
+#include "plugin/SynthBase.h"
+#include "support/StopWatch.h"
+
+class BindingMap;
+
+class Norv : public SynthBase,
+             public IAutomationDelegate,
+             public IMessageHandler,
+             public IProcessInterpolator {
+ public:
+  static constexpr int32_t kNumHostParameters = 62;
+  static constexpr int32_t kEventPoolSize = 512;
+  // One slot stays free, as the pool has always done.
+  static constexpr int32_t kMaxQueuedEvents = kEventPoolSize - 1;
+  static constexpr int32_t kNumScratchBuffers = 19;
+  static constexpr int32_t kScratchOversize = 16;
+  static constexpr int32_t kVendorSpecificCode = vst::FourCC('Q', 'R', 'V', 'N');
+  static constexpr int32_t kEditorIdleLimit = 20;
+
+  explicit Norv(vst::HostCallback host);
+  ~Norv() override;
+
+  // Builds the process-wide read-only tables (shapers, sine); called once at library load.
+  static void PrepareSharedTables();
+
+  // --- VST 2.4 answers ---------------------------------------------------------------------------
+  void setProgram(int32_t) override {}
+  void setProgramName(const char*) override {}
+  void getParameterLabel(int32_t index, char* label) override;
+  void getParameterDisplay(int32_t index, char* text) override;
+  void getParameterName(int32_t index, char* text) override;
+  void setSampleRate(float sampleRate) override;
+  void setBlockSize(int32_t blockSize) override;
+  void suspend() override;
+  void resume() override;
+  int32_t getChunk(void** data, bool isPreset) override;
+  int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
+  int32_t processEvents(vst::VstEvents* events) override;
+  bool canParameterBeAutomated(int32_t index) override;
+  bool string2parameter(int32_t, char*) override { return false; }
+  bool getInputProperties(int32_t index, vst::VstPinProperties* properties) override;
+  bool getOutputProperties(int32_t index, vst::VstPinProperties* properties) override;
+  int32_t getPlugCategory() override { return vst::kPlugCategEffect; }
+  bool setBypass(bool onOff) override;
+  bool getEffectName(char* name) override;
+  bool getVendorString(char* text) override;
+  bool getProductString(char* text) override;
+  int32_t getVendorVersion() override { return kVendorVersion; }
+  vst::VstIntPtr vendorSpecific(int32_t index, vst::VstIntPtr value, void* ptr,
+                                float opt) override;
+  int32_t canDo(const char* text) override;
+  bool getParameterProperties(int32_t index, vst::VstParameterProperties* properties) override;
+  int32_t getVstVersion() override;
+  int32_t getMidiKeyName(int32_t channel, vst::MidiKeyName* key) override;
+  int32_t startProcess() override { return 0; }
+  int32_t stopProcess() override { return 0; }
+  void setParameter(int32_t index, float value) override;
+  float getParameter(int32_t index) override;
+  void processReplacing(float** inputs, float** outputs, int32_t frames) override;
+  void editIdle() override { EditorIdle(); }
+
+  // --- Engine side ------------------------------------------------------------------------------
+  // audio thread: the message port's engine-side delivery.
+  void HandleMessage(Message& message) override;
+  // audio thread: MIDI events at their sample positions, from the automation manager.
+  void HandleMIDIEventImmediate(const MidiEvent& event) override;
+  // audio thread: a binding moved a host parameter; tell the host.
+  void SetParameterAutomated(int32_t index, float value) override;
+  // audio thread: between the engine's sub-blocks.
+  void InterpolateProcess() override;
+
+  // --- Editor side ------------------------------------------------------------------------------
+  // UI thread: the editor's idle call; after 21 calls without an audio block, the engine's pending
+  // messages are delivered and every parameter jumps to its target.
+  void EditorIdle();
+  // UI thread: the parameter whose control the user holds with the mouse (-1 for none); host
+  // changes of that parameter are ignored while it is held.
+  void SetHeldParameter(int32_t index) { heldParameter_.store(index); }
+  // UI thread: a user gesture on a parameter's control starts and ends with these.
+  void BeginUserGesture(int32_t index) const { beginEdit(index); }
+  void EndUserGesture(int32_t index) const { endEdit(index); }
+  void SetEditorOffset(int32_t x, int32_t y);
+
+  // --- Observers (editor, tests) ----------------------------------------------------------------
+  MessagePort& Port() { return *messagePort_; }
+  BindingMap& Bindings() { return *bindingMap_; }
+  NorvProcess& Engine() { return engine_; }
+  int32_t QueuedEventCount() const { return queuedEventCount_; }
+  const MidiEvent& QueuedEvent(int32_t index) const { return eventPool_[index]; }
+  bool IsSynthLocked() const { return synthLocked_.load(); }
+  bool IsAudioRunning() const { return audioRunning_.load(); }
+  int32_t OversamplingFactor() const { return oversamplingFactor_.load(); }
+  bool IsLearning() const;
+  int32_t LastController() const { return lastController_.load(); }
+  int32_t LastControllerChannel() const { return lastControllerChannel_.load(); }
+  double ProcessingLoad() const { return processingLoad_.load(); }
+  const std::string& LastPresetName() const { return lastPresetName_; }
+
+ private:
+  struct ProcessCall {
+    Norv* self;
+    float** inputs;
+    float** outputs;
+    int32_t frames;
+  };
+  static void GuardedProcess(void* call);
+
+  void PerformInitialSetup();
+  void SetupVSTAttributes();
+  void SetupManagers();
+  void CreateDefaultHostBindings();
+  void PerformShutdown();
+  void InitializeTemporaryBuffers();
+  void ConfigureResamplers();
+
+  // Block driver.
+  void ProcessHostCall(float** inputs, float** outputs, int32_t frames);
+  void ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
+                    int32_t hostFrames);
+  void PreProcess(bool registerThread);
+  void ProcessVSTMIDIEvents(int32_t offset, int32_t frames, int32_t hostFrames);
+  void ProcessFilters(float** inputs, float** outputs, int32_t offset, int32_t frames);
+  void PostProcess(int32_t hostFrames);
+  void ClearScratchBuffers(int32_t frames);
+
+  // Message handlers, one per engine-side type.
+  void HandleEngineMessage(Message& message);
+  void HandleHostAutomationMessage(const Message& message);
+  void HandleSetFilterParameter(const Message& message, bool immediate);
+  void HandleReset();
+  void HandleSetOversampling(int32_t factor);
+  void HandleSetLearnTarget(const Message& message);
+  void HandleRemoveBinding();
+  void PostToEditor(MessageType type, const MessageValue& v0 = MessageValue(),
+                    const MessageValue& v1 = MessageValue(),
+                    const MessageValue& v2 = MessageValue());
+  void HandleControlChange(int32_t channel, int32_t controller, int32_t value);
+
+  float CurrentValueOf(int32_t index) const;
+
+  // Shell state.
+  std::atomic<bool> audioRunning_{false};
+  std::atomic<double> processingLoad_{0.0};
+  std::atomic<bool> hostBypass_{false};
+  PendingChanges pendingChanges_;
+  std::vector<MidiEvent> eventPool_;
+  std::vector<MidiEvent> sortScratch_;
+  int32_t queuedEventCount_ = 0;
+  vst::VstEvents* hostEvents_ = nullptr;
+  vst::VstTimeInfo fallbackTimeInfo_{};
+  float inverseSampleRate_ = 1.0f / 44100.0f;
+  std::atomic<int32_t> oversamplingFactor_{2};
+  std::array<std::vector<float>, kNumScratchBuffers> scratch_;
+  int32_t scratchFrames_ = 0;
+  std::string lastPresetName_ = "Default";
+
+  // Managers.
+  VFoundation::StopWatch loadWatch_;
+  double startTimeSeconds_ = 0.0;
+  std::unique_ptr<MessagePort> messagePort_;
+  std::unique_ptr<BindingMap> bindingMap_;
+  std::unique_ptr<AutomationManager> automationManager_;
+  NorvProcess engine_;
+
+  // Engine-side flags.
+  std::atomic<bool> synthLocked_{false};
+  bool hasLearnTarget_ = false;
+  std::atomic<int32_t> lastController_{-1};
+  std::atomic<int32_t> lastControllerChannel_{-1};
+  std::atomic<bool> midiActivity_{false};
+  std::atomic<int32_t> lastAutomationSource_{-1};
+
+  // Editor-side state.
+  std::atomic<int32_t> heldParameter_{-1};
+  std::atomic<int32_t> editorIdleCount_{0};
+  std::atomic<int32_t> editorOffsetX_{0};
+  std::atomic<int32_t> editorOffsetY_{0};
+};

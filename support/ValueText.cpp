@@ -1,0 +1,93 @@
+// Locale-independent text of stored numbers and switches.
+#include "support/ValueText.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace VFoundation {
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  const auto isSpace = [](char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+  };
+  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+  // from_chars takes no '+', printf-style writers never produce one, people typing values do.
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+  return text;
+}
+
+template <typename Number>
+bool ParseWhole(std::string_view text, Number& out) {
+  text = Trimmed(text);
+  if (text.empty()) return false;
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return false;
+  out = value;
+  return true;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = (text[i] >= 'A' && text[i] <= 'Z') ? static_cast<char>(text[i] + 32) : text[i];
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FormatInt(int64_t value) {
+  char text[32];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, error == std::errc() ? end : text);
+}
+
+std::string FormatDouble(double value, int precision) {
+  // to_chars with a precision prints exactly what printf's "%.<precision>g" prints in the C locale.
+  char text[64];
+  const auto [end, error] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
+  return std::string(text, error == std::errc() ? end : text);
+}
+
+bool ParseInt32(std::string_view text, int32_t& out) {
+  return ParseWhole(text, out);
+}
+
+bool ParseInt64(std::string_view text, int64_t& out) {
+  return ParseWhole(text, out);
+}
+
+bool ParseDouble(std::string_view text, double& out) {
+  double value = 0.0;
+  if (!ParseWhole(text, value) || !std::isfinite(value)) return false;
+  out = value;
+  return true;
+}
+
+bool ParseBool(std::string_view text, bool& out) {
+  text = Trimmed(text);
+  bool value = false;
+  int64_t number = 0;
+  if (EqualsIgnoringCase(text, "true") || EqualsIgnoringCase(text, "yes") ||
+      EqualsIgnoringCase(text, "on")) {
+    value = true;
+  } else if (EqualsIgnoringCase(text, "false") || EqualsIgnoringCase(text, "no") ||
+             EqualsIgnoringCase(text, "off")) {
+    value = false;
+  } else if (ParseInt64(text, number)) {
+    value = number != 0;
+  } else {
+    return false;
+  }
+  out = value;
+  return true;
+}
+
+}  // namespace VFoundation

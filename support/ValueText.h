@@ -1,0 +1,29 @@
+// The text form of stored numbers and switches shared by XML documents and preferences:
+// integers "%d", 64-bit integers "%lld", floats "%.16g", booleans "true"/"false". Independent of
+// the C locale, so that a host that switches to a decimal comma still reads and writes "0.5".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace VFoundation {
+
+std::string FormatInt(int64_t value);
+// "%.16g" (precision 16); "%.9g" with precision 9 for floats.
+std::string FormatDouble(double value, int precision = 16);
+inline const char* FormatBool(bool value) {
+  return value ? "true" : "false";
+}
+
+// Each answers false and leaves `out` untouched for missing, malformed or out-of-range text.
+// Surrounding white space and a leading '+' are accepted.
+bool ParseInt32(std::string_view text, int32_t& out);
+bool ParseInt64(std::string_view text, int64_t& out);
+// Finite values only: an "inf" or "nan" in a document would wedge whatever reads it.
+bool ParseDouble(std::string_view text, double& out);
+// "true", "yes", "on" (any case) and non-zero integers read as true; "false", "no", "off" and 0
+// as false.
+bool ParseBool(std::string_view text, bool& out);
+
+}  // namespace VFoundation

@@ -1,0 +1,342 @@
+// The XML document layer over TinyXML: named values, named objects and string objects.
+#include "support/XmlDocument.h"
+
+#include <tinyxml.h>
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+#include "support/ValueText.h"
+
+namespace VFoundation {
+
+namespace {
+
+// TinyXML parses, copies, prints and deletes elements recursively, so a deeply nested document
+// from a damaged preset or a hostile host chunk would overflow the stack of the thread that reads
+// it; the state document is a few levels deep.
+constexpr int kMaxElementDepth = 128;
+// TinyXML checks each new attribute against all earlier ones of its element (quadratic time).
+constexpr int kMaxAttributesPerElement = 16384;
+constexpr uintmax_t kMaxFileBytes = 64u << 20;
+// Strings shorter than this many characters are stored in the "string" attribute.
+constexpr size_t kStringAttributeLimit = 11;
+constexpr double kFloatMax = std::numeric_limits<float>::max();
+
+bool StartsWith(std::string_view text, size_t at, std::string_view prefix) {
+  return text.compare(at, prefix.size(), prefix) == 0;
+}
+
+size_t EndOf(std::string_view text, size_t from, std::string_view terminator) {
+  const size_t found = text.find(terminator, from);
+  return found == std::string_view::npos ? text.size() : found + terminator.size();
+}
+
+// A conservative pre-scan: it may count an element TinyXML would not, never the reverse.
+bool WithinParserLimits(std::string_view text) {
+  int depth = 0;
+  size_t i = 0;
+  while (i < text.size() && text[i] != '\0') {
+    if (text[i] != '<') {
+      ++i;
+    } else if (StartsWith(text, i, "<!--")) {
+      i = EndOf(text, i + 4, "-->");
+    } else if (StartsWith(text, i, "<![CDATA[")) {
+      i = EndOf(text, i + 9, "]]>");
+    } else if (StartsWith(text, i, "<?") || StartsWith(text, i, "<!")) {
+      i = EndOf(text, i + 2, ">");
+    } else if (StartsWith(text, i, "</")) {
+      depth = depth > 0 ? depth - 1 : 0;
+      i = EndOf(text, i + 2, ">");
+    } else {
+      if (++depth > kMaxElementDepth) return false;
+      int attributes = 0;
+      char quote = 0;
+      size_t j = i + 1;
+      for (; j < text.size() && text[j] != '\0'; ++j) {
+        const char c = text[j];
+        if (quote) {
+          if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+        } else if (c == '=') {
+          if (++attributes > kMaxAttributesPerElement) return false;
+        } else if (c == '>') {
+          if (text[j - 1] == '/') --depth;
+          break;
+        }
+      }
+      i = j + 1;
+    }
+  }
+  return true;
+}
+
+// XML names: a document with a bad attribute or tag name would print but never parse again.
+bool IsXmlName(const char* name) {
+  if (!name || !*name) return false;
+  const auto isStart = [](unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+  };
+  if (!isStart(static_cast<unsigned char>(*name))) return false;
+  for (const char* p = name + 1; *p; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (!isStart(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.') return false;
+  }
+  return true;
+}
+
+size_t Utf8Characters(std::string_view text) {
+  size_t count = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+// TinyXML condenses runs of spaces and trims both ends of element text; such text goes into
+// CDATA sections, which it keeps verbatim.
+bool NeedsVerbatimText(std::string_view text) {
+  return text.front() == ' ' || text.back() == ' ' || text.find("  ") != std::string_view::npos;
+}
+
+void AppendCData(TiXmlElement* element, std::string_view text) {
+  // "]]>" cannot appear inside a section, so it is split across two.
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t cut = text.find("]]>", start);
+    const size_t end = cut == std::string_view::npos ? text.size() : cut + 2;
+    auto* node = new TiXmlText(std::string(text.substr(start, end - start)));
+    node->SetCDATA(true);
+    element->LinkEndChild(node);
+    start = end;
+  }
+}
+
+}  // namespace
+
+// --- XmlNode -----------------------------------------------------------------------------------
+
+void XmlNode::WriteInt(const char* name, int32_t value) {
+  WriteString(name, FormatInt(value));
+}
+
+void XmlNode::WriteInt64(const char* name, int64_t value) {
+  WriteString(name, FormatInt(value));
+}
+
+void XmlNode::WriteDouble(const char* name, double value) {
+  WriteString(name, FormatDouble(value));
+}
+
+void XmlNode::WriteBool(const char* name, bool value) {
+  WriteString(name, FormatBool(value));
+}
+
+void XmlNode::WriteString(const char* name, std::string_view value) {
+  if (!element_ || !IsXmlName(name)) return;
+  element_->SetAttribute(std::string(name), std::string(value));
+}
+
+void XmlNode::WriteFloatArray(const char* name, const float* values, int count) {
+  std::string text;
+  for (int i = 0; values && i < count; ++i) {
+    if (i > 0) text += ' ';
+    text += FormatDouble(values[i], 9);
+  }
+  WriteString(name, text);
+}
+
+bool XmlNode::ReadInt(const char* name, int32_t& out) const {
+  std::string text;
+  return ReadString(name, text) && ParseInt32(text, out);
+}
+
+bool XmlNode::ReadInt64(const char* name, int64_t& out) const {
+  std::string text;
+  return ReadString(name, text) && ParseInt64(text, out);
+}
+
+bool XmlNode::ReadDouble(const char* name, double& out) const {
+  std::string text;
+  return ReadString(name, text) && ParseDouble(text, out);
+}
+
+bool XmlNode::ReadFloat(const char* name, float& out) const {
+  double value = 0.0;
+  if (!ReadDouble(name, value) || value > kFloatMax || value < -kFloatMax) return false;
+  out = static_cast<float>(value);
+  return true;
+}
+
+bool XmlNode::ReadBool(const char* name, bool& out) const {
+  std::string text;
+  return ReadString(name, text) && ParseBool(text, out);
+}
+
+bool XmlNode::ReadString(const char* name, std::string& out) const {
+  if (!element_ || !name) return false;
+  const char* value = element_->Attribute(name);
+  if (!value) return false;
+  out = value;
+  return true;
+}
+
+int XmlNode::ReadFloatArray(const char* name, float* values, int count) const {
+  std::string text;
+  if (!values || !ReadString(name, text)) return 0;
+  int read = 0;
+  size_t start = text.find_first_not_of(" \t\r\n");
+  for (int i = 0; i < count && start != std::string::npos; ++i) {
+    size_t end = text.find_first_of(" \t\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    double value = 0.0;
+    if (ParseDouble(std::string_view(text).substr(start, end - start), value) &&
+        value <= kFloatMax && value >= -kFloatMax) {
+      values[i] = static_cast<float>(value);
+      ++read;
+    }
+    start = text.find_first_not_of(" \t\r\n", end);
+  }
+  return read;
+}
+
+bool XmlNode::Has(const char* name) const {
+  return element_ && name && element_->Attribute(name) != nullptr;
+}
+
+XmlNode XmlNode::AddObject(const char* className, std::string_view name, int version) {
+  if (!element_ || !IsXmlName(className)) return XmlNode();
+  auto* child = new TiXmlElement(className);
+  child->SetAttribute(std::string("name"), std::string(name));
+  if (version > 1) child->SetAttribute(std::string("version"), FormatInt(version));
+  element_->LinkEndChild(child);
+  return XmlNode(child);
+}
+
+XmlNode XmlNode::FindObject(const char* className, std::string_view name) const {
+  if (!element_ || !className) return XmlNode();
+  const std::string_view wanted(className);
+  for (TiXmlElement* child = element_->FirstChildElement(); child;
+       child = child->NextSiblingElement()) {
+    const char* classAttribute = child->Attribute("class");
+    if (child->ValueStr() != wanted && !(classAttribute && wanted == classAttribute)) continue;
+    const char* childName = child->Attribute("name");
+    if (std::string_view(childName ? childName : "") == name) return XmlNode(child);
+  }
+  return XmlNode();
+}
+
+int XmlNode::ObjectVersion() const {
+  int32_t version = 1;
+  return ReadInt("version", version) ? version : 1;
+}
+
+std::string XmlNode::Text() const {
+  std::string text;
+  if (!element_) return text;
+  for (const TiXmlNode* child = element_->FirstChild(); child; child = child->NextSibling()) {
+    if (const TiXmlText* part = child->ToText()) text += part->ValueStr();
+  }
+  return text;
+}
+
+void XmlNode::SetText(std::string_view text) {
+  if (!element_) return;
+  for (TiXmlNode* child = element_->FirstChild(); child;) {
+    TiXmlNode* next = child->NextSibling();
+    if (child->ToText()) element_->RemoveChild(child);
+    child = next;
+  }
+  if (text.empty()) return;
+  if (NeedsVerbatimText(text)) {
+    AppendCData(element_, text);
+  } else {
+    element_->LinkEndChild(new TiXmlText(std::string(text)));
+  }
+}
+
+std::string XmlNode::Tag() const {
+  return element_ ? element_->ValueStr() : std::string();
+}
+
+void WriteStringObject(XmlNode parent, std::string_view name, std::string_view text) {
+  XmlNode object = parent.AddObject("VString", name);
+  if (!object) return;
+  if (Utf8Characters(text) < kStringAttributeLimit) {
+    object.WriteString("string", text);
+  } else {
+    object.SetText(text);
+  }
+}
+
+bool ReadStringObject(XmlNode parent, std::string_view name, std::string& out) {
+  const XmlNode object = parent.FindObject("VString", name);
+  if (!object) return false;
+  if (!object.ReadString("string", out)) out = object.Text();
+  return true;
+}
+
+// --- XmlDocument -------------------------------------------------------------------------------
+
+XmlDocument::XmlDocument() : document_(std::make_unique<TiXmlDocument>()) {}
+
+XmlDocument::~XmlDocument() = default;
+
+void XmlDocument::CreateNew(const char* rootName) {
+  document_ = std::make_unique<TiXmlDocument>();
+  document_->LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
+  if (IsXmlName(rootName)) document_->LinkEndChild(new TiXmlElement(rootName));
+}
+
+bool XmlDocument::Parse(std::string_view text, const char* rootName) {
+  document_ = std::make_unique<TiXmlDocument>();
+  if (!rootName || !WithinParserLimits(text)) return false;
+  // TinyXML reads up to the first NUL, which also ends host chunks that carry a terminator.
+  const std::string terminated(text);
+  document_->Parse(terminated.c_str(), nullptr, TIXML_ENCODING_UTF8);
+  const TiXmlElement* root = document_->RootElement();
+  if (document_->Error() || !root || root->ValueStr() != rootName) {
+    document_ = std::make_unique<TiXmlDocument>();
+    return false;
+  }
+  return true;
+}
+
+bool XmlDocument::Load(const std::filesystem::path& path, const char* rootName) {
+  document_ = std::make_unique<TiXmlDocument>();
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxFileBytes) return false;
+  // The stream opens wide-character paths on Windows, so non-ASCII folders work.
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) return false;
+  return Parse(text, rootName);
+}
+
+bool XmlDocument::Save(const std::filesystem::path& path) const {
+  const std::string text = Print();
+  std::error_code error;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), error);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return false;
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();
+  return !file.fail();
+}
+
+std::string XmlDocument::Print() const {
+  TiXmlPrinter printer;
+  document_->Accept(&printer);
+  return printer.Str();
+}
+
+XmlNode XmlDocument::Root() const {
+  return XmlNode(document_->RootElement());
+}
+
+}  // namespace VFoundation

@@ -1,0 +1,307 @@
+// Tests of the "Comb" filter type and of the power-of-two ring buffer under it.
+#include "dsp/CombFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace VDSP {
+namespace {
+
+constexpr float kRate = 44100.0f;
+constexpr int kBlock = 32;
+constexpr float kPi = 3.14159265f;
+
+// Runs `samples` through the filter in blocks of kBlock with the given controls set before each
+// block, as the slot does.
+std::vector<float> RunBlocks(CombFilter& comb, const std::vector<float>& input, float cutoff,
+                             float resonance, float mode) {
+  std::vector<float> out(input.size());
+  for (size_t start = 0; start < input.size(); start += kBlock) {
+    const int n = static_cast<int>(std::min<size_t>(kBlock, input.size() - start));
+    comb.SetParameters(cutoff, resonance, mode);
+    comb.Process(input.data() + start, out.data() + start, n, 1.0f / n);
+  }
+  return out;
+}
+
+// Lets the delay glide to its target (8 % per block) with silence.
+void Settle(CombFilter& comb, float cutoff, float resonance, float mode) {
+  RunBlocks(comb, std::vector<float>(kBlock * 400, 0.0f), cutoff, resonance, mode);
+}
+
+std::vector<float> Sine(float hz, float amplitude, int length) {
+  std::vector<float> s(length);
+  for (int i = 0; i < length; ++i) s[i] = amplitude * std::sin(2.0f * kPi * hz * i / kRate);
+  return s;
+}
+
+float Rms(const std::vector<float>& x, size_t from) {
+  double sum = 0.0;
+  for (size_t i = from; i < x.size(); ++i) sum += static_cast<double>(x[i]) * x[i];
+  return static_cast<float>(std::sqrt(sum / static_cast<double>(x.size() - from)));
+}
+
+// --- VBufferPow2 ---------------------------------------------------------------------------------
+
+TEST(VBufferPow2Test, LengthIsNextPowerOfTwo) {
+  const struct {
+    uint32_t asked, length;
+  } cases[] = {{0, 1}, {1, 1}, {2, 2}, {3, 4}, {8820, 16384}, {9600, 16384}, {17640, 32768}};
+  for (const auto& c : cases) {
+    VBufferPow2 ring;
+    ring.SetLength(c.asked);
+    EXPECT_EQ(ring.Length(), c.length) << c.asked;
+    EXPECT_EQ(ring.Mask(), c.length - 1) << c.asked;
+    EXPECT_EQ(ring.LengthFloat(), static_cast<float>(c.length)) << c.asked;
+  }
+}
+
+TEST(VBufferPow2Test, SameLengthKeepsContentNewLengthClears) {
+  VBufferPow2 ring;
+  ring.SetLength(16);
+  ring[3] = 0.5f;
+  ring.SetLength(12);  // still 16
+  EXPECT_EQ(ring[3], 0.5f);
+  ring.SetLength(17);
+  EXPECT_EQ(ring.Length(), 32u);
+  for (uint32_t i = 0; i < 32; ++i) EXPECT_EQ(ring[i], 0.0f);
+}
+
+TEST(VBufferPow2Test, CubicReadIsExactForCubicsAndWraps) {
+  VBufferPow2 ring;
+  ring.SetLength(64);
+  const auto cubic = [](float x) { return 0.01f * x * x * x - 0.2f * x * x + x - 3.0f; };
+  for (int i = -8; i < 16; ++i) ring[static_cast<uint32_t>(i)] = cubic(static_cast<float>(i));
+  // Positions in [-6, 13) read only written samples; negative ones wrap to the top of the ring.
+  for (float p : {-5.75f, -1.5f, -0.25f, 0.0f, 0.5f, 2.125f, 7.0f, 12.9f}) {
+    EXPECT_NEAR(ring.Read(p), cubic(p), 2e-4f) << p;
+  }
+  EXPECT_EQ(ring.Read(64.0f + 3.0f), ring[3]);
+}
+
+TEST(VBufferPow2Test, NonFinitePositionsStayInside) {
+  VBufferPow2 ring;
+  ring.SetLength(8);
+  for (uint32_t i = 0; i < 8; ++i) ring[i] = 1.0f;
+  for (float p : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                  -std::numeric_limits<float>::infinity(), 3e38f, -3e38f}) {
+    EXPECT_FLOAT_EQ(ring.Read(p), 1.0f) << p;
+  }
+}
+
+// --- CombFilter
+// ------------------------------------------------------------------------------------
+
+TEST(CombFilterTest, RingLengthFollowsRate) {
+  const struct {
+    float rate, maxDelay;
+  } cases[] = {{44100.0f, 16382.0f},
+               {48000.0f, 16382.0f},
+               {88200.0f, 32766.0f},
+               {96000.0f, 32766.0f},
+               {192000.0f, 65534.0f}};
+  for (const auto& c : cases) {
+    CombFilter comb;
+    comb.SetSampleRate(c.rate, c.rate, 1);
+    EXPECT_EQ(comb.MaxDelaySamples(), c.maxDelay) << c.rate;
+  }
+}
+
+// The delayed tap's impulse response comes from a third-order Lagrange interpolator, whose first
+// moment is exactly its fractional position: the centroid measures the tuned delay.
+TEST(CombFilterTest, DelayTunesTo440HzPeriod) {
+  const struct {
+    float mode;
+    float delay;      // samples
+    float tapWeight;  // delayed-tap weight at resonance 0
+  } cases[] = {{1.0f, 100.227f, 0.5f}, {0.0f, 50.114f, -0.5f}};
+  for (const auto& c : cases) {
+    CombFilter comb;
+    comb.SetSampleRate(kRate, kRate, 1);
+    Settle(comb, 0.5f, 0.0f, c.mode);
+    EXPECT_NEAR(comb.DelaySamples(), c.delay, 2e-3f);
+
+    std::vector<float> impulse(256, 0.0f);
+    impulse[0] = 0.01f;
+    const std::vector<float> out = RunBlocks(comb, impulse, 0.5f, 0.0f, c.mode);
+    // Direct tap: the sample written two samples earlier at about half weight (the weights come
+    // from an approximate reciprocal, 1 % low).
+    EXPECT_NEAR(out[2], 0.005f, 6e-5f);
+    double sum = 0.0, moment = 0.0;
+    for (int i = 10; i < 200; ++i) {
+      sum += out[i];
+      moment += static_cast<double>(out[i]) * i;
+    }
+    EXPECT_NEAR(sum, 0.01 * c.tapWeight, 3e-5);
+    EXPECT_NEAR(moment / sum, c.delay + 2.0, 2e-3) << c.mode;
+  }
+}
+
+TEST(CombFilterTest, LowestCutoffPeriodFitsTheRing) {
+  CombFilter comb;
+  comb.SetSampleRate(kRate, kRate, 1);
+  Settle(comb, 0.0f, 0.0f, 1.0f);
+  EXPECT_NEAR(comb.DelaySamples(), 6414.5f, 0.5f);
+  EXPECT_LT(comb.DelaySamples(), comb.MaxDelaySamples());
+}
+
+// A cutoff jump moves the delay by 8 % of the distance per block of 32 or more samples, and
+// proportionally less in shorter blocks.
+TEST(CombFilterTest, DelayGlidesEightPercentPerBlock) {
+  for (int n : {1, 8, 16, 32, 64, 256}) {
+    CombFilter comb;
+    comb.SetSampleRate(kRate, kRate, 1);
+    Settle(comb, 1.0f, 0.0f, 1.0f);
+    const float from = comb.DelaySamples();
+    const float target = kRate / 6.875f;
+    comb.SetParameters(0.0f, 0.0f, 1.0f);
+    std::vector<float> buffer(n, 0.0f);
+    comb.Process(buffer.data(), buffer.data(), n, 1.0f / n);
+    const float fraction = 0.08f * std::min(1.0f, n / 32.0f);
+    EXPECT_NEAR(comb.DelaySamples(), from + fraction * (target - from), 0.05f) << n;
+  }
+}
+
+TEST(CombFilterTest, FullResonanceFeedbackWeight) {
+  const struct { float mode, feedback; } cases[] = {{1.0f, 1.0456f}, {0.0f, -1.0456f}};
+  for (const auto& c : cases) {
+    CombFilter comb;
+    comb.SetSampleRate(kRate, kRate, 1);
+    RunBlocks(comb, std::vector<float>(kBlock, 0.0f), 0.5f, 1.0f, c.mode);
+    EXPECT_NEAR(comb.FeedbackWeight(), c.feedback, 1e-4f);
+  }
+}
+
+// Steady-state sine gains at the tuned pitch (peaks) and between the teeth (dips), against the
+// editor's response curve, which must follow the filter.
+TEST(CombFilterTest, PeaksAndDipsMatchResponseCurve) {
+  const struct {
+    float mode, hz;
+    bool peak;
+  } cases[] = {
+      {1.0f, 440.0f, true}, {1.0f, 880.0f, true},  {1.0f, 660.0f, false}, {1.0f, 1100.0f, false},
+      {0.0f, 440.0f, true}, {0.0f, 1320.0f, true}, {0.0f, 880.0f, false}, {0.0f, 1760.0f, false},
+  };
+  constexpr float kResonance = 0.8f;
+  constexpr float kAmplitude = 0.05f;
+  for (const auto& c : cases) {
+    CombFilter comb;
+    comb.SetSampleRate(kRate, kRate, 1);
+    Settle(comb, 0.5f, kResonance, c.mode);
+    const std::vector<float> out =
+        RunBlocks(comb, Sine(c.hz, kAmplitude, 16384), 0.5f, kResonance, c.mode);
+    const float gainDb = 20.0f * std::log10(Rms(out, 8192) / (kAmplitude / std::sqrt(2.0f)));
+    const float plotDb =
+        CombFilter::MagnitudeDb(0.5f, kResonance, c.mode >= 0.5f ? 1 : 0, c.hz, kRate);
+    EXPECT_NEAR(gainDb, plotDb, 0.5f) << c.mode << " " << c.hz;
+    if (c.peak) {
+      EXPECT_GT(gainDb, -3.0f) << c.mode << " " << c.hz;
+    } else {
+      EXPECT_LT(gainDb, -15.0f) << c.mode << " " << c.hz;
+    }
+  }
+}
+
+// The input shaper and the saturating write keep the ring within +-1; at full resonance the tap
+// weights (0.12 and 0.24) then bound the output for any input.
+TEST(CombFilterTest, HugeInputStaysBounded) {
+  for (float mode : {0.0f, 1.0f}) {
+    CombFilter comb;
+    comb.SetSampleRate(kRate, kRate, 1);
+    Settle(comb, 0.5f, 1.0f, mode);
+    std::vector<float> input = Sine(441.0f, 1e6f, 8192);
+    for (size_t i = 0; i < input.size(); i += 7) input[i] = -3e38f;
+    const std::vector<float> out = RunBlocks(comb, input, 0.5f, 1.0f, mode);
+    float peak = 0.0f;
+    for (float y : out) peak = std::max(peak, std::fabs(y));
+    EXPECT_LE(peak, 0.5f) << mode;
+    EXPECT_GT(peak, 0.25f) << mode;
+  }
+}
+
+TEST(CombFilterTest, ResetEqualsFresh) {
+  CombFilter used;
+  used.SetSampleRate(kRate, kRate, 1);
+  RunBlocks(used, Sine(300.0f, 0.8f, 4000), 0.3f, 0.9f, 1.0f);
+  used.Reset();
+  CombFilter fresh;
+  fresh.SetSampleRate(kRate, kRate, 1);
+  const std::vector<float> input = Sine(523.0f, 0.5f, 2048);
+  const std::vector<float> a = RunBlocks(used, input, 0.6f, 0.7f, 1.0f);
+  const std::vector<float> b = RunBlocks(fresh, input, 0.6f, 0.7f, 1.0f);
+  for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], b[i]) << i;
+}
+
+// Polarity switches keep the ring: the recirculating sound carries on into the next block.
+TEST(CombFilterTest, PolarityChangeKeepsState) {
+  CombFilter comb;
+  comb.SetSampleRate(kRate, kRate, 1);
+  Settle(comb, 0.5f, 0.9f, 1.0f);
+  RunBlocks(comb, Sine(440.0f, 0.5f, 4096), 0.5f, 0.9f, 1.0f);
+  const std::vector<float> tail =
+      RunBlocks(comb, std::vector<float>(kBlock, 0.0f), 0.5f, 0.9f, 0.0f);
+  EXPECT_GT(Rms(tail, 0), 0.05f);
+}
+
+TEST(CombFilterTest, SetSampleRateClearsRing) {
+  float tailRms[2];
+  for (int clear = 0; clear < 2; ++clear) {
+    CombFilter comb;
+    comb.SetSampleRate(kRate, kRate, 1);
+    Settle(comb, 0.5f, 0.9f, 1.0f);
+    RunBlocks(comb, Sine(440.0f, 0.5f, 4096), 0.5f, 0.9f, 1.0f);
+    if (clear) comb.SetSampleRate(kRate, kRate, 1);
+    tailRms[clear] = Rms(RunBlocks(comb, std::vector<float>(kBlock, 0.0f), 0.5f, 0.9f, 1.0f), 0);
+  }
+  EXPECT_GT(tailRms[0], 0.05f);
+  // Only the feedback of the kept damping state is left.
+  EXPECT_LT(tailRms[1], 0.05f * tailRms[0]);
+}
+
+TEST(CombFilterTest, ZeroLengthBlockDoesNothing) {
+  CombFilter comb;
+  comb.SetSampleRate(kRate, kRate, 1);
+  comb.SetParameters(0.0f, 1.0f, 1.0f);
+  float sample = 0.25f;
+  comb.Process(&sample, &sample, 0, 1.0f);
+  EXPECT_EQ(sample, 0.25f);
+  EXPECT_EQ(comb.DelaySamples(), 1.0f);
+}
+
+// Non-finite input or controls must neither escape nor wedge the filter: afterwards it sounds as
+// a filter that never saw them.
+TEST(CombFilterTest, NonFiniteInputRecovers) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  CombFilter hit, clean;
+  hit.SetSampleRate(kRate, kRate, 1);
+  clean.SetSampleRate(kRate, kRate, 1);
+  Settle(hit, 0.5f, 0.6f, 1.0f);
+  Settle(clean, 0.5f, 0.6f, 1.0f);
+
+  std::vector<float> bad(kBlock * 4, nan);
+  bad[3] = inf;
+  bad[9] = -inf;
+  bad[20] = 1e30f;
+  const std::vector<float> badOut = RunBlocks(hit, bad, nan, inf, nan);
+  for (float y : badOut) ASSERT_TRUE(std::isfinite(y));
+  RunBlocks(hit, std::vector<float>(bad.size(), 0.0f), 0.5f, 0.6f, 1.0f);
+  RunBlocks(clean, std::vector<float>(bad.size(), 0.0f), 0.5f, 0.6f, 1.0f);
+  // Let the bad recirculation decay and the delay glide back.
+  Settle(hit, 0.5f, 0.6f, 1.0f);
+  Settle(clean, 0.5f, 0.6f, 1.0f);
+
+  const std::vector<float> input = Sine(440.0f, 0.3f, 4096);
+  const std::vector<float> a = RunBlocks(hit, input, 0.5f, 0.6f, 1.0f);
+  const std::vector<float> b = RunBlocks(clean, input, 0.5f, 0.6f, 1.0f);
+  for (size_t i = 0; i < a.size(); ++i) {
+    ASSERT_TRUE(std::isfinite(a[i]));
+    ASSERT_NEAR(a[i], b[i], 1e-4f) << i;
+  }
+}
+
+}  // namespace
+}  // namespace VDSP

@@ -1,0 +1,328 @@
+// The shell's block driver and engine-side message handling, driven as the host and the editor do.
+#include "plugin/Norv.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "modulation/BindingMap.h"
+#include "plugin/ParameterTable.h"
+
+namespace {
+
+struct Recorded {
+  int32_t opcode;
+  int32_t index;
+  float value;
+};
+
+std::vector<Recorded>& HostCalls() {
+  static std::vector<Recorded> calls;
+  return calls;
+}
+
+vst::VstIntPtr RecordingHost(vst::AEffect*, int32_t opcode, int32_t index, vst::VstIntPtr,
+                             void*, float opt) {
+  HostCalls().push_back({opcode, index, opt});
+  return opcode == vst::audioMasterVersion ? 2400 : 0;
+}
+
+std::vector<Recorded> AutomationsOf(int32_t index) {
+  std::vector<Recorded> found;
+  for (const Recorded& call : HostCalls()) {
+    if (call.opcode == vst::audioMasterAutomate && call.index == index) found.push_back(call);
+  }
+  return found;
+}
+
+// Counts the notifications the engine posts to the editor.
+class EditorRecorder : public IMessageHandler {
+ public:
+  void HandleMessage(Message& message) override {
+    types.push_back(message.Type());
+    indices.push_back(message.Value(0).AsInt());
+  }
+  int Count(MessageType type) const {
+    int count = 0;
+    for (MessageType t : types) count += t == type ? 1 : 0;
+    return count;
+  }
+  std::vector<MessageType> types;
+  std::vector<int32_t> indices;
+};
+
+class NorvTest : public ::testing::Test {
+ protected:
+  static constexpr int kFrames = 256;
+
+  void SetUp() override {
+    HostCalls().clear();
+    norv_ = std::make_unique<Norv>(RecordingHost);
+    norv_->setSampleRate(44100.0f);
+    norv_->setBlockSize(kFrames);
+    norv_->resume();
+    for (auto& channel : inputs_) channel.assign(kFrames, 0.25f);
+    for (auto& channel : outputs_) channel.assign(kFrames, 9.0f);
+    HostCalls().clear();
+  }
+
+  void Process(int frames = kFrames) {
+    float* in[4] = {inputs_[0].data(), inputs_[1].data(), inputs_[2].data(), inputs_[3].data()};
+    float* out[2] = {outputs_[0].data(), outputs_[1].data()};
+    norv_->processReplacing(in, out, frames);
+  }
+
+  void AttachEditor() {
+    norv_->Port().SetEditorAttached(true);
+    norv_->Port().RegisterEditorHandler(kMessageClass, &editor_);
+  }
+
+  void PostToEngine(MessageType type, std::initializer_list<MessageValue> values) {
+    ASSERT_TRUE(norv_->Port().PostMessageToSynth(type, values));
+  }
+
+  void SendMidi(std::initializer_list<std::array<int, 4>> events) {
+    std::vector<vst::VstMidiEvent> midi;
+    for (const auto& e : events) {
+      vst::VstMidiEvent event{};
+      event.type = vst::kVstMidiType;
+      event.byteSize = sizeof event;
+      event.deltaFrames = e[0];
+      event.midiData[0] = static_cast<char>(e[1]);
+      event.midiData[1] = static_cast<char>(e[2]);
+      event.midiData[2] = static_cast<char>(e[3]);
+      midi.push_back(event);
+    }
+    std::vector<char> storage(sizeof(vst::VstEvents) + midi.size() * sizeof(void*));
+    auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
+    list->numEvents = static_cast<int32_t>(midi.size());
+    for (size_t i = 0; i < midi.size(); ++i) {
+      list->events[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
+    }
+    EXPECT_EQ(norv_->processEvents(list), 1);
+  }
+
+  std::unique_ptr<Norv> norv_;
+  std::vector<float> inputs_[4];
+  std::vector<float> outputs_[2];
+  EditorRecorder editor_;
+};
+
+TEST_F(NorvTest, HostChangeGlidesTheEngineTargetAndAFallJumps) {
+  norv_->setParameter(ParameterTable::kLFO1Swing, 0.25f);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kLFO1Swing), 0.25f);
+  // One 32-sample sub-block moves the binding 1/32 of the way from 0.5 towards 0.25.
+  Process(32);
+  EXPECT_NEAR(norv_->Engine().Target(ParameterTable::kLFO1Swing), 0.5f - 0.25f / 32.0f, 1e-6f);
+  Process(kFrames);
+  const float after = norv_->Engine().Target(ParameterTable::kLFO1Swing);
+  EXPECT_LT(after, 0.5f - 0.25f / 32.0f);
+  EXPECT_GT(after, 0.25f);
+
+  norv_->setParameter(ParameterTable::kF1Res, 0.9f);
+  for (int i = 0; i < 40; ++i) Process();
+  EXPECT_NEAR(norv_->Engine().Target(ParameterTable::kF1Res), 0.9f, 1e-3f);
+  norv_->setParameter(ParameterTable::kF1Res, 0.1f);
+  Process(32);
+  EXPECT_FLOAT_EQ(norv_->Engine().Target(ParameterTable::kF1Res), 0.1f);
+}
+
+TEST_F(NorvTest, HostChangesAreNotEchoedBackToTheHost) {
+  norv_->setParameter(ParameterTable::kMix, 0.3f);
+  for (int i = 0; i < 10; ++i) Process();
+  EXPECT_TRUE(AutomationsOf(ParameterTable::kMix).empty());
+}
+
+TEST_F(NorvTest, EditorChangeOfABaseValueIsEchoedToTheHost) {
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kMix, 0, 0.3f});
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kF1Res, 2, 0.7f});
+  Process();
+  const auto mix = AutomationsOf(ParameterTable::kMix);
+  ASSERT_EQ(mix.size(), 1u);
+  EXPECT_FLOAT_EQ(mix[0].value, 0.3f);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kMix), 0.3f);
+  // A modulation depth is not a host parameter.
+  EXPECT_TRUE(AutomationsOf(ParameterTable::kF1Res).empty());
+  EXPECT_FLOAT_EQ(norv_->Engine().Depth(ParameterTable::kF1Res, 2), 0.7f);
+  EXPECT_TRUE(norv_->Engine().IsModulated(ParameterTable::kF1Res));
+}
+
+TEST_F(NorvTest, LinkedCutoffNotifiesBothSlots) {
+  AttachEditor();
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kFilterLink, 0, 1.0f});
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kF1Cutoff, 0, 0.4f});
+  Process();
+  norv_->Port().ProcessEditorMessages();
+  ASSERT_EQ(editor_.Count(MessageType::e_updateFilterParameter), 3);
+  EXPECT_EQ(editor_.indices[1], ParameterTable::kF1Cutoff);
+  EXPECT_EQ(editor_.indices[2], ParameterTable::kF2Cutoff);
+}
+
+TEST_F(NorvTest, NotificationsAreDroppedWithoutAnEditor) {
+  const int32_t before = norv_->Port().AvailableMessages();
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kMix, 0, 0.3f});
+  Process();
+  EXPECT_EQ(norv_->Port().AvailableMessages(), before);
+}
+
+TEST_F(NorvTest, LockSilencesTheOutputButKeepsTakingChanges) {
+  PostToEngine(MessageType::e_lockSynthThread, {});
+  Process();
+  ASSERT_TRUE(norv_->IsSynthLocked());
+  norv_->setParameter(ParameterTable::kMix, 0.2f);
+  Process();
+  for (float sample : outputs_[0]) ASSERT_EQ(sample, 0.0f);
+  // While locked the engine takes no messages; the editor's unlock delivers its own.
+  PostToEngine(MessageType::e_unlockSynthThread, {});
+  Process();
+  EXPECT_TRUE(norv_->IsSynthLocked());
+  norv_->Port().ProcessSynthMessages();
+  EXPECT_FALSE(norv_->IsSynthLocked());
+  for (int i = 0; i < 100; ++i) Process();
+  EXPECT_EQ(outputs_[0], inputs_[0]);
+  // The change taken during the lock reaches the engine once it runs again.
+  EXPECT_NEAR(norv_->Engine().Target(ParameterTable::kMix), 0.2f, 1e-3f);
+}
+
+TEST_F(NorvTest, EventPoolKeepsTheFirst511InPlayingOrder) {
+  std::vector<vst::VstMidiEvent> midi(600);
+  std::vector<char> storage(sizeof(vst::VstEvents) + 600 * sizeof(void*));
+  auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
+  list->numEvents = 600;
+  for (int i = 0; i < 600; ++i) {
+    midi[i] = {};
+    midi[i].type = vst::kVstMidiType;
+    midi[i].deltaFrames = (i * 37) % kFrames;
+    midi[i].midiData[0] = static_cast<char>(0x90);
+    midi[i].midiData[1] = static_cast<char>(i % 128);
+    list->events[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
+  }
+  norv_->processEvents(list);
+  ASSERT_EQ(norv_->QueuedEventCount(), 511);
+  for (int i = 1; i < 511; ++i) {
+    ASSERT_LE(norv_->QueuedEvent(i - 1).deltaFrames, norv_->QueuedEvent(i).deltaFrames);
+  }
+  Process();
+  EXPECT_EQ(norv_->QueuedEventCount(), 0);
+}
+
+TEST_F(NorvTest, LearnBindsTheNextControllerAndMovesIt) {
+  PostToEngine(MessageType::e_setTargetLearnBinding, {ParameterTable::kF1Res, 0});
+  Process();
+  ASSERT_TRUE(norv_->IsLearning());
+  SendMidi({{10, 0xB1, 7, 127}});  // controller 7 on channel 2 ends learning
+  Process();
+  EXPECT_FALSE(norv_->IsLearning());
+  EXPECT_EQ(norv_->LastController(), 7);
+  EXPECT_EQ(norv_->Bindings().ControllerBindingCount(1, 7), 1);
+  SendMidi({{0, 0xB1, 7, 0}});
+  for (int i = 0; i < 4; ++i) Process();
+  EXPECT_FLOAT_EQ(norv_->Engine().Target(ParameterTable::kF1Res), 0.0f);
+  SendMidi({{0, 0xB1, 7, 64}});
+  for (int i = 0; i < 100; ++i) Process();
+  EXPECT_NEAR(norv_->Engine().Target(ParameterTable::kF1Res), 64.0f / 127.0f, 1e-3f);
+}
+
+TEST_F(NorvTest, ResetRestoresDefaultsAndClearsControllerBindings) {
+  PostToEngine(MessageType::e_setTargetLearnBinding, {ParameterTable::kMix, 0});
+  Process();
+  SendMidi({{0, 0xB0, 1, 10}});
+  PostToEngine(MessageType::e_setFilterParameterImmediate, {ParameterTable::kGain, 0, 0.1f});
+  Process();
+  ASSERT_EQ(norv_->Bindings().ControllerBindingCount(0, 1), 1);
+  PostToEngine(MessageType::e_resetNorv, {});
+  Process();
+  EXPECT_EQ(norv_->Bindings().ControllerBindingCount(0, 1), 0);
+  EXPECT_FLOAT_EQ(norv_->Engine().Base(ParameterTable::kGain), 0.7937005f);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kGain), 0.7937005f);
+  EXPECT_EQ(norv_->LastPresetName(), "Default");
+}
+
+TEST_F(NorvTest, OversamplingRequestsOutsideTheResamplersReachAreRefused) {
+  struct Case {
+    int requested;
+    int expected;
+  };
+  for (const Case& c : {Case{4, 4}, Case{0, 4}, Case{17, 4}, Case{-3, 4}, Case{1, 1}}) {
+    PostToEngine(MessageType::e_setOversampling, {c.requested});
+    Process();
+    EXPECT_EQ(norv_->OversamplingFactor(), c.expected) << c.requested;
+  }
+}
+
+TEST_F(NorvTest, MalformedMessagesChangeNothing) {
+  PostToEngine(MessageType::e_setFilterParameter, {75, 0, 0.3f});
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kMix, 12, 0.3f});
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kMix, -4, 0.3f});
+  PostToEngine(MessageType::e_setModSourcePolarMode, {40, false});
+  PostToEngine(MessageType::e_removeModFromParameter, {-7, -1});
+  PostToEngine(MessageType::e_removeModDestinations, {99});
+  PostToEngine(MessageType::e_setFilterMacroValue, {0.5f, 9});
+  Message* odd = norv_->Port().GetMessage();
+  ASSERT_NE(odd, nullptr);
+  odd->SetType(static_cast<MessageType>(99));
+  norv_->Port().PostMessageToSynth(odd);
+  Process();
+  EXPECT_FLOAT_EQ(norv_->Engine().Target(ParameterTable::kMix), 1.0f);
+  EXPECT_EQ(outputs_[1], inputs_[1]);
+}
+
+TEST_F(NorvTest, IdleEditorDeliversMessagesAndSnapsWhenNoAudioRuns) {
+  PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kComp, 0, 0.9f});
+  for (int i = 0; i < Norv::kEditorIdleLimit; ++i) norv_->EditorIdle();
+  EXPECT_FLOAT_EQ(norv_->Engine().Target(ParameterTable::kComp), 0.342499f);
+  norv_->EditorIdle();
+  EXPECT_FLOAT_EQ(norv_->Engine().Target(ParameterTable::kComp), 0.9f);
+  EXPECT_FLOAT_EQ(norv_->Engine().Base(ParameterTable::kComp), 0.9f);
+}
+
+TEST_F(NorvTest, HeldParameterIgnoresHostChanges) {
+  norv_->SetHeldParameter(ParameterTable::kMix);
+  norv_->setParameter(ParameterTable::kMix, 0.2f);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kMix), 1.0f);
+  norv_->SetHeldParameter(-1);
+  norv_->setParameter(ParameterTable::kMix, 0.2f);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kMix), 0.2f);
+}
+
+TEST_F(NorvTest, NonFiniteHostValuesAreIgnored) {
+  norv_->setParameter(ParameterTable::kMix, std::nanf(""));
+  norv_->setParameter(ParameterTable::kMix, INFINITY);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kMix), 1.0f);
+  norv_->setParameter(ParameterTable::kMix, 3.0f);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kMix), 1.0f);
+  norv_->setParameter(ParameterTable::kMix, -3.0f);
+  EXPECT_FLOAT_EQ(norv_->getParameter(ParameterTable::kMix), 0.0f);
+}
+
+TEST_F(NorvTest, AssignableParameterNamesFollowTheirBindings) {
+  char name[16];
+  norv_->getParameterName(60, name);
+  EXPECT_STREQ(name, "None");
+  Binding first;
+  first.SetName("Filter 1 Resonance");
+  Message prototype;
+  prototype.SetType(MessageType::e_setFilterParameter);
+  prototype.SetValue(0, ParameterTable::kF1Res);
+  prototype.SetValue(1, 0);
+  first.SetPrototype(prototype);
+  first.SetStuffer(Binding::StuffToValue2);
+  ASSERT_TRUE(norv_->Bindings().AddHostBinding(60, first));
+  norv_->getParameterName(60, name);
+  EXPECT_STREQ(name, "Filter ");
+  Binding second = first;
+  second.SetName("Mix");
+  prototype.SetValue(0, ParameterTable::kMix);
+  second.SetPrototype(prototype);
+  ASSERT_TRUE(norv_->Bindings().AddHostBinding(60, second));
+  norv_->getParameterName(60, name);
+  EXPECT_STREQ(name, "Multi");
+  // The assignable parameter drives what it is bound to.
+  norv_->setParameter(60, 0.6f);
+  for (int i = 0; i < 100; ++i) Process();
+  EXPECT_NEAR(norv_->Engine().Target(ParameterTable::kMix), 0.6f, 1e-3f);
+}
+
+}  // namespace

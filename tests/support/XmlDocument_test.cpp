@@ -1,0 +1,343 @@
+// The XML document layer: named values and objects, string objects, files and malformed input.
+#include "support/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "support/Paths.h"
+
+namespace VFoundation {
+namespace {
+
+std::string Printf(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+class XmlTest : public testing::Test {
+ protected:
+  void SetUp() override { document_.CreateNew("root"); }
+  XmlNode Root() { return document_.Root(); }
+  std::string Attribute(const char* name) {
+    std::string text;
+    EXPECT_TRUE(Root().ReadString(name, text)) << name;
+    return text;
+  }
+  XmlDocument document_;
+};
+
+TEST_F(XmlTest, DoublesAreStoredWithSixteenSignificantDigits) {
+  const double values[] = {0.0,   0.1,     -0.25,   1.0 / 3.0,          512.0, 2.2, 1e-20,
+                           1e300, -7.5e-5, 44100.0, 123456789.123456789};
+  for (const double value : values) {
+    Root().WriteDouble("Value", value);
+    EXPECT_EQ(Attribute("Value"), Printf("%.16g", value));
+    double read = -1.0;
+    ASSERT_TRUE(Root().ReadDouble("Value", read));
+    EXPECT_NEAR(read, value, std::abs(value) * 1e-15);
+  }
+}
+
+TEST_F(XmlTest, IntegersAndBooleansAreStoredAsPrintfText) {
+  Root().WriteInt("Oversample", 2);
+  Root().WriteInt("Negative", -2147483647 - 1);
+  Root().WriteInt64("Big", (int64_t{1} << 40) + 3);
+  Root().WriteBool("On", true);
+  Root().WriteBool("Off", false);
+  EXPECT_EQ(Attribute("Oversample"), "2");
+  EXPECT_EQ(Attribute("Negative"), "-2147483648");
+  EXPECT_EQ(Attribute("Big"), "1099511627779");
+  EXPECT_EQ(Attribute("On"), "true");
+  EXPECT_EQ(Attribute("Off"), "false");
+
+  int32_t i = 0;
+  int64_t big = 0;
+  bool on = false, off = true;
+  EXPECT_TRUE(Root().ReadInt("Negative", i));
+  EXPECT_EQ(i, -2147483647 - 1);
+  EXPECT_TRUE(Root().ReadInt64("Big", big));
+  EXPECT_EQ(big, (int64_t{1} << 40) + 3);
+  EXPECT_TRUE(Root().ReadBool("On", on));
+  EXPECT_TRUE(Root().ReadBool("Off", off));
+  EXPECT_TRUE(on);
+  EXPECT_FALSE(off);
+}
+
+TEST_F(XmlTest, MalformedValuesLeaveTheTargetUntouched) {
+  struct Case {
+    const char* text;
+    bool intOk;
+    int32_t intValue;
+    bool doubleOk;
+    double doubleValue;
+  };
+  const Case cases[] = {
+      {"12", true, 12, true, 12.0},
+      {" 7 ", true, 7, true, 7.0},
+      {"+3", true, 3, true, 3.0},
+      {"-0.5", false, 0, true, -0.5},
+      {"12abc", false, 0, false, 0},
+      {"", false, 0, false, 0},
+      {"2147483648", false, 0, true, 2147483648.0},
+      {"0x10", false, 0, false, 0},
+      {"nan", false, 0, false, 0},
+      {"inf", false, 0, false, 0},
+      {"1e999", false, 0, false, 0},
+      {"0,5", false, 0, false, 0},
+  };
+  for (const Case& c : cases) {
+    Root().WriteString("V", c.text);
+    int32_t i = -99;
+    double d = -99.0;
+    EXPECT_EQ(Root().ReadInt("V", i), c.intOk) << c.text;
+    EXPECT_EQ(i, c.intOk ? c.intValue : -99) << c.text;
+    EXPECT_EQ(Root().ReadDouble("V", d), c.doubleOk) << c.text;
+    EXPECT_EQ(d, c.doubleOk ? c.doubleValue : -99.0) << c.text;
+  }
+  float f = -99.0f;
+  Root().WriteString("V", "1e39");
+  EXPECT_FALSE(Root().ReadFloat("V", f));
+  EXPECT_EQ(f, -99.0f);
+  int32_t missing = -99;
+  EXPECT_FALSE(Root().ReadInt("Missing", missing));
+  EXPECT_EQ(missing, -99);
+  EXPECT_FALSE(Root().Has("Missing"));
+}
+
+TEST_F(XmlTest, BooleansAcceptTheUsualSpellings) {
+  const std::pair<const char*, int> cases[] = {
+      {"true", 1},  {"True", 1},  {"TRUE", 1}, {"yes", 1}, {"Yes", 1},    {"1", 1}, {"on", 1},
+      {"false", 0}, {"False", 0}, {"no", 0},   {"0", 0},   {"maybe", -1}, {"", -1},
+  };
+  for (const auto& [text, expected] : cases) {
+    Root().WriteString("B", text);
+    bool value = false;
+    const bool ok = Root().ReadBool("B", value);
+    EXPECT_EQ(ok, expected >= 0) << text;
+    if (ok) {
+      EXPECT_EQ(value, expected == 1) << text;
+    }
+  }
+}
+
+TEST_F(XmlTest, FloatArraysReadWhatIsThereAndSkipBadEntries) {
+  const float written[] = {0.1f, -2.5f, 3.0f};
+  Root().WriteFloatArray("Curve", written, 3);
+  EXPECT_EQ(Attribute("Curve"), "0.100000001 -2.5 3");
+  float read[5] = {9, 9, 9, 9, 9};
+  EXPECT_EQ(Root().ReadFloatArray("Curve", read, 5), 3);
+  EXPECT_EQ(read[0], 0.1f);
+  EXPECT_EQ(read[1], -2.5f);
+  EXPECT_EQ(read[2], 3.0f);
+  EXPECT_EQ(read[3], 9.0f);
+
+  Root().WriteString("Damaged", "1 x 3 4");
+  float partial[3] = {9, 9, 9};
+  EXPECT_EQ(Root().ReadFloatArray("Damaged", partial, 3), 2);
+  EXPECT_EQ(partial[0], 1.0f);
+  EXPECT_EQ(partial[1], 9.0f);
+  EXPECT_EQ(partial[2], 3.0f);
+  EXPECT_EQ(Root().ReadFloatArray("Missing", partial, 3), 0);
+}
+
+TEST_F(XmlTest, ObjectsAreTaggedByClassAndFoundByName) {
+  XmlNode time = Root().AddObject("TimeInfo", "TimeInfo");
+  time.WriteDouble("Tempo", 120.0);
+  XmlNode engine = Root().AddObject("NorvProcess", "Norv", 3);
+  engine.WriteDouble("LinkOffset", 0.25);
+  const std::string printed = document_.Print();
+  EXPECT_NE(printed.find("<TimeInfo name=\"TimeInfo\" Tempo=\"120\" />"), std::string::npos)
+      << printed;
+  EXPECT_NE(printed.find("<NorvProcess name=\"Norv\" version=\"3\" LinkOffset=\"0.25\" />"),
+            std::string::npos)
+      << printed;
+
+  EXPECT_EQ(Root().FindObject("TimeInfo", "TimeInfo").ObjectVersion(), 1);
+  EXPECT_EQ(Root().FindObject("NorvProcess", "Norv").ObjectVersion(), 3);
+  EXPECT_FALSE(Root().FindObject("NorvProcess", "Other"));
+  EXPECT_FALSE(Root().FindObject("TimeInfo", "Norv"));
+
+  // Readers also accept an object whose class is given by a "class" attribute.
+  XmlDocument other;
+  ASSERT_TRUE(other.Parse(
+      "<root><Object class=\"NorvProcess\" name=\"Other\"/><Object class=\"NorvProcess\" "
+      "name=\"Norv\" LinkOffset=\"0.5\"/></root>",
+      "root"));
+  double offset = 0;
+  EXPECT_TRUE(other.Root().FindObject("NorvProcess", "Norv").ReadDouble("LinkOffset", offset));
+  EXPECT_EQ(offset, 0.5);
+}
+
+TEST_F(XmlTest, StringObjectsUseTheAttributeBelowElevenCharacters) {
+  struct Case {
+    const char* text;
+    bool inAttribute;
+  };
+  const Case cases[] = {
+      {"", true},
+      {"Default", true},
+      {"0123456789", true},
+      {"01234567890", false},
+      {"My Long Preset Name", false},
+      {"\xC3\x9C"
+       "bersteuer",
+       true},  // 11 bytes but 10 characters
+      {"  spaced   out  ", false},
+      {"a]]>b   and more", false},
+      {"tab\tand\nnewline here", false},
+      {"<&\"'> &#x41;", false},
+  };
+  for (const Case& c : cases) {
+    XmlDocument document;
+    document.CreateNew("root");
+    WriteStringObject(document.Root(), "LastPresetName", c.text);
+    const XmlNode object = document.Root().FindObject("VString", "LastPresetName");
+    ASSERT_TRUE(object) << c.text;
+    EXPECT_EQ(object.Has("string"), c.inAttribute) << c.text;
+
+    XmlDocument reread;
+    ASSERT_TRUE(reread.Parse(document.Print(), "root")) << document.Print();
+    std::string read = "unchanged";
+    EXPECT_TRUE(ReadStringObject(reread.Root(), "LastPresetName", read));
+    EXPECT_EQ(read, c.text) << document.Print();
+  }
+}
+
+TEST_F(XmlTest, StringObjectsReadTextContentAndMissingOnes) {
+  XmlDocument document;
+  ASSERT_TRUE(document.Parse(
+      "<root><VString name=\"A\">Some long preset name</VString><VString name=\"B\"/></root>",
+      "root"));
+  std::string text = "unchanged";
+  EXPECT_TRUE(ReadStringObject(document.Root(), "A", text));
+  EXPECT_EQ(text, "Some long preset name");
+  EXPECT_TRUE(ReadStringObject(document.Root(), "B", text));
+  EXPECT_EQ(text, "");
+  text = "unchanged";
+  EXPECT_FALSE(ReadStringObject(document.Root(), "C", text));
+  EXPECT_EQ(text, "unchanged");
+}
+
+TEST_F(XmlTest, ParseChecksTheRootElement) {
+  XmlDocument document;
+  EXPECT_TRUE(document.Parse("<?xml version=\"1.0\" ?><root StateVersion=\"2.2\"/>", "root"));
+  EXPECT_TRUE(document.Root());
+  EXPECT_FALSE(document.Parse("<Preferences/>", "root"));
+  EXPECT_FALSE(document.Root());
+  // Host chunks may carry a terminating NUL.
+  EXPECT_TRUE(document.Parse(std::string_view("<root a=\"1\"/>\0garbage", 22), "root"));
+}
+
+TEST_F(XmlTest, FilesRoundTripThroughNonAsciiFolders) {
+  const std::filesystem::path folder = VApplication::Paths::GetApplicationDataPath() /
+                                       VApplication::Paths::FromUtf8("Pr\xC3\xA9sets \xE2\x99\xAB");
+  const std::filesystem::path file = folder / VApplication::Paths::FromUtf8(
+                                                  "D\xC3\xBC"
+                                                  "nn.tavo");
+  Root().WriteDouble("StateVersion", 2.2);
+  WriteStringObject(Root(), "LastPresetName",
+                    "\xC3\x9C"
+                    "ber-long preset name");
+  ASSERT_TRUE(document_.Save(file));
+
+  XmlDocument loaded;
+  ASSERT_TRUE(loaded.Load(file, "root"));
+  double version = 0;
+  std::string name;
+  EXPECT_TRUE(loaded.Root().ReadDouble("StateVersion", version));
+  EXPECT_EQ(version, 2.2);
+  EXPECT_TRUE(ReadStringObject(loaded.Root(), "LastPresetName", name));
+  EXPECT_EQ(name,
+            "\xC3\x9C"
+            "ber-long preset name");
+  EXPECT_FALSE(loaded.Load(folder / "missing.tavo", "root"));
+  EXPECT_FALSE(loaded.Root());
+}
+
+TEST(XmlMalformed, CorpusIsRejectedOrParsedWithoutHarm) {
+  const std::string corpus[] = {
+      "",
+      "<",
+      "<root",
+      "<root>",
+      "<root><a></root>",
+      "</root>",
+      "<root a=\"1></root>",
+      "<root a='1' a='2'/>",
+      "<root a=1/>",
+      "<?xml",
+      "<!--",
+      "<![CDATA[",
+      "<root>&#x;</root>",
+      "<root>&#xFFFFFFFF;&#99999999999;</root>",
+      "<root a=\"&#x110000;&#xD800;\"/>",
+      "<root>&unknown;&amp</root>",
+      "\xEF\xBB\xBF<root/>",
+      "\xEF\xBB\xBF",
+      "<root>\xFF\xFE\xC3</root>",
+      "<root><!DOCTYPE x [<!ENTITY a \"b\">]></root>",
+      "<root/><root/>",
+      "<<<<>>>>",
+      "<root><![CDATA[unterminated</root>",
+      "<root a=\"\xC3\"/>",
+      std::string("<root>\0</root>", 14),
+  };
+  for (const std::string& text : corpus) {
+    XmlDocument document;
+    if (document.Parse(text, "root")) {
+      EXPECT_EQ(document.Root().Tag(), "root");
+      XmlDocument again;
+      EXPECT_TRUE(again.Parse(document.Print(), "root")) << document.Print();
+    } else {
+      EXPECT_FALSE(document.Root());
+    }
+  }
+}
+
+TEST(XmlMalformed, DeepNestingAndAttributeFloodsAreRefused) {
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "<a>";
+  XmlDocument document;
+  EXPECT_FALSE(document.Parse("<root>" + deep + "</root>", "root"));
+
+  // Quotes cannot hide nesting from the depth limit.
+  std::string disguised;
+  for (int i = 0; i < 100000; ++i) disguised += "<a x=\"/>\">";
+  EXPECT_FALSE(document.Parse("<root>" + disguised + "</root>", "root"));
+
+  std::string flood = "<root";
+  for (int i = 0; i < 20000; ++i) flood += " a" + std::to_string(i) + "=\"1\"";
+  EXPECT_FALSE(document.Parse(flood + "/>", "root"));
+
+  // A moderate document of the usual shape still parses.
+  std::string normal = "<root>";
+  for (int i = 0; i < 60; ++i) normal += "<a><b><c x=\"1\"/></b></a>";
+  EXPECT_TRUE(document.Parse(normal + "</root>", "root"));
+}
+
+TEST(XmlMalformed, RandomTokenSoupNeverCrashes) {
+  const char* tokens[] = {"<", ">",  "/",  "root", "a",    "=",   "\"",      "'",
+                          "&", "#x", "41", ";",    "!--",  "-->", "[CDATA[", "]]>",
+                          "?", " ",  "\n", "\xC3", "\xFF", "amp", "name",    "VString"};
+  std::mt19937 random(12345);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = round % 2 ? "<root>" : "";
+    const int count = static_cast<int>(random() % 40);
+    for (int i = 0; i < count; ++i) text += tokens[random() % std::size(tokens)];
+    if (round % 3 == 0) text += "</root>";
+    XmlDocument document;
+    if (document.Parse(text, "root")) {
+      XmlDocument again;
+      EXPECT_TRUE(again.Parse(document.Print(), "root")) << text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace VFoundation
