@@ -1,5 +1,4 @@
-// Cost of every DSP module per stereo sample at 88.2 kHz, the default 2x
-// oversampling of 44.1 kHz.
+// Cost of every DSP module per stereo sample at 88.2 kHz, the default 2x oversampling of 44.1 kHz.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include "dsp/ResamplerChain.h"
 #include "dsp/SH101Filter.h"
 #include "dsp/StateVariableFilter.h"
+#include "dsp/VoiceFilter.h"
 #include "dsp/WetDryMixer.h"
 
 namespace VDSP {
@@ -27,15 +27,13 @@ namespace {
 constexpr float kHostRate = 44100.0f;
 constexpr int32_t kFactor = 2;
 constexpr float kProcessingRate = kHostRate * kFactor;
-// One 256-frame host block at the processing rate, run in the engine's
-// 32-sample sub-blocks (controls are set once per sub-block; filter FM sets the
-// cutoff before every sample).
+// One 256-frame host block at the processing rate, run in the engine's 32-sample sub-blocks
+// (controls are set once per sub-block; filter FM sets the cutoff before every sample).
 constexpr int32_t kHostBlock = 256;
 constexpr int32_t kBlock = kHostBlock * kFactor;
 constexpr int32_t kSubBlock = 32;
 
-// Resonance near the top of the range, where the saturators and the feedback
-// work hardest.
+// Resonance near the top of the range, where the saturators and the feedback work hardest.
 constexpr float kResonance = 0.9f;
 
 struct Stereo {
@@ -44,9 +42,8 @@ struct Stereo {
   std::vector<float> right;
 };
 
-// A 110 Hz / 165 Hz sawtooth pair with a little noise, peaking near -6 dBFS: a
-// busy, bright signal that drives the saturators and the compressor's detector
-// the way music does.
+// A 110 Hz / 165 Hz sawtooth pair with a little noise, peaking near -6 dBFS: a busy, bright signal
+// that drives the saturators and the compressor's detector the way music does.
 const Stereo& Input() {
   static const Stereo input = [] {
     Stereo s(kBlock);
@@ -63,9 +60,8 @@ const Stereo& Input() {
   return input;
 }
 
-// Normalised cutoff per sample: around 1 kHz (0.6), swung +-3 octaves (FM depth
-// 1) by a sine that runs once per block, so that every iteration sweeps the
-// whole range.
+// Normalised cutoff per sample: around 1 kHz (0.6), swung +-3 octaves (FM depth 1) by a sine that
+// runs once per block, so that every iteration sweeps the whole range.
 const std::vector<float>& Cutoff() {
   static const std::vector<float> cutoff = [] {
     std::vector<float> c(kBlock);
@@ -78,9 +74,8 @@ const std::vector<float>& Cutoff() {
   return cutoff;
 }
 
-// CPU time of the timed loop, read with the process clock so that the counters
-// come out in plain units (the library's own inverted-rate counters print
-// nanoseconds as seconds).
+// CPU time of the timed loop, read with the process clock so that the counters come out in plain
+// units (the library's own inverted-rate counters print nanoseconds as seconds).
 class CpuClock {
  public:
   double Seconds() const {
@@ -102,8 +97,7 @@ void SetCounters(benchmark::State& state, const CpuClock& clock, double framesPe
   state.counters["realtime_factor"] = frames / rateHz / seconds;
 }
 
-// Calls body(offset, frames, inverseFrames) for each engine sub-block of one
-// block.
+// Calls body(offset, frames, inverseFrames) for each engine sub-block of one block.
 template <class Body>
 void ForEachSubBlock(Body&& body) {
   for (int32_t offset = 0; offset < kBlock; offset += kSubBlock) {
@@ -112,8 +106,7 @@ void ForEachSubBlock(Body&& body) {
   }
 }
 
-// The engine copies its inputs into working buffers that the in-place modules
-// then process.
+// The engine copies its inputs into working buffers that the in-place modules then process.
 void CopyIn(Stereo& work, int32_t offset, int32_t n) {
   const Stereo& in = Input();
   std::memcpy(work.left.data() + offset, in.left.data() + offset, sizeof(float) * n);
@@ -126,8 +119,7 @@ void KeepResult(Stereo& out) {
   benchmark::ClobberMemory();
 }
 
-// --- Baseline
-// ---------------------------------------------------------------------------------
+// --- Baseline ------------------------------------------------------------------------------------
 
 // The sub-block copy that the in-place benchmarks below include.
 void BM_CopyBaseline(benchmark::State& state) {
@@ -141,12 +133,10 @@ void BM_CopyBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_CopyBaseline);
 
-// --- Filters
-// ------------------------------------------------------------------------------------
+// --- Filters -------------------------------------------------------------------------------------
 
-// Runs a filter over one block: with fm, the cutoff is set before every
-// single-sample call, as the engine does under filter FM; otherwise once per
-// sub-block.
+// Runs a filter over one block: with fm, the cutoff is set before every single-sample call, as the
+// engine does under filter FM; otherwise once per sub-block.
 template <class SetCutoff, class Run>
 void FilterBlock(bool fm, SetCutoff&& setCutoff, Run&& run) {
   const std::vector<float>& cutoff = Cutoff();
@@ -163,8 +153,8 @@ void FilterBlock(bool fm, SetCutoff&& setCutoff, Run&& run) {
   }
 }
 
-// Four-pole modes run both saturating stages; the notch tap adds one more sum
-// per stage. All four-pole modes measure within a few percent of each other.
+// Four-pole modes run both saturating stages; the notch tap adds one more sum per stage. The
+// four-pole modes measure alike within the noise.
 void BM_StateVariableFilter(benchmark::State& state) {
   const bool fm = state.range(0) != 0;
   const float mode = static_cast<float>(SvfMode::kNotch4) / static_cast<float>(kSvfModeCount - 1);
@@ -186,8 +176,7 @@ void BM_StateVariableFilter(benchmark::State& state) {
 }
 BENCHMARK(BM_StateVariableFilter)->ArgName("fm")->Arg(0)->Arg(1);
 
-// "Positive" tunes its damping to the pitch, one more 2^x per cutoff change
-// than "Negative".
+// "Positive" tunes its damping to the pitch, one more 2^x per cutoff change than "Negative".
 void BM_CombFilter(benchmark::State& state) {
   const bool fm = state.range(0) != 0;
   constexpr float kPositive = 1.0f;
@@ -266,8 +255,50 @@ void BM_MS20Filter(benchmark::State& state) {
 }
 BENCHMARK(BM_MS20Filter)->ArgName("fm")->Arg(0)->Arg(1);
 
-// --- Drive, dynamics, mixing
-// ----------------------------------------------------------------------
+struct SlotCase {
+  FilterType type;
+  float mode;  // normalised: each type's costliest mode, as above
+};
+
+// A whole filter slot (pre gain, filter, post gain, pan; in place on the working buffers) for each
+// filter type in its costliest mode.
+void BM_VoiceFilter(benchmark::State& state) {
+  constexpr SlotCase kCases[] = {
+      {FilterType::kJapan, 0.0f},
+      {FilterType::kSvf, static_cast<float>(SvfMode::kNotch4) / (kSvfModeCount - 1)},
+      {FilterType::kFatty, 1.0f},  // "Notch"
+      {FilterType::kComb, 1.0f},   // "Positive"
+  };
+  const SlotCase& slot = kCases[state.range(0)];
+  const bool fm = state.range(1) != 0;
+  const float type = static_cast<float>(slot.type) / (kFilterTypeCount - 1);
+  state.SetLabel(slot.type == FilterType::kJapan   ? "Japan"
+                 : slot.type == FilterType::kSvf   ? "S.V.F"
+                 : slot.type == FilterType::kFatty ? "Fatty"
+                                                   : "Comb");
+  VoiceFilter voice;
+  voice.SetSampleRate(kProcessingRate, kHostRate, kFactor);
+  voice.Prepare(kSubBlock);
+  Stereo work(kBlock);
+  const CpuClock clock;
+  for (auto _ : state) {
+    CopyIn(work, 0, kBlock);
+    FilterBlock(
+        fm,
+        [&](float cutoff) {
+          // Gains near unity (0.6 is 0.98) and a pan that moves with the cutoff.
+          voice.SetControls(cutoff, kResonance, slot.mode, type, 0.6f, 0.6f, cutoff);
+        },
+        [&](int32_t offset, int32_t n, float inverseN) {
+          voice.ProcessStereo(work.left.data() + offset, work.right.data() + offset, n, inverseN);
+        });
+    KeepResult(work);
+  }
+  SetCounters(state, clock, kBlock, kProcessingRate);
+}
+BENCHMARK(BM_VoiceFilter)->ArgNames({"type", "fm"})->ArgsProduct({{0, 1, 2, 3}, {0, 1}});
+
+// --- Drive, dynamics, mixing ---------------------------------------------------------------------
 
 void BM_Distortion(benchmark::State& state) {
   const uint32_t mode = static_cast<uint32_t>(state.range(0));
@@ -371,12 +402,10 @@ void BM_SlotGain(benchmark::State& state) {
 }
 BENCHMARK(BM_SlotGain);
 
-// --- Resampling
-// ---------------------------------------------------------------------------------
+// --- Resampling ----------------------------------------------------------------------------------
 
-// One host block up to the processing rate and back, as the engine does for
-// inputs 1+2 and the output. Counted per stereo sample at the processing rate
-// (host rate x factor).
+// One host block up to the processing rate and back, as the engine does for inputs 1+2 and the
+// output. Counted per stereo sample at the processing rate (host rate x factor).
 void BM_ResamplerPair(benchmark::State& state) {
   const int32_t factor = static_cast<int32_t>(state.range(0));
   const double processingRate = static_cast<double>(kHostRate) * factor;
@@ -403,8 +432,8 @@ void BM_ResamplerPair(benchmark::State& state) {
 }
 BENCHMARK(BM_ResamplerPair)->ArgName("factor")->Arg(2)->Arg(4);
 
-// A rate ratio that is not a power of two (44.1 kHz <-> 48 kHz): one half-band
-// stage plus the cubic stage each way. Counted per stereo sample at 48 kHz.
+// A rate ratio that is not a power of two (44.1 kHz <-> 48 kHz): one half-band stage plus the cubic
+// stage each way. Counted per stereo sample at 48 kHz.
 void BM_ResamplerPairFractional(benchmark::State& state) {
   constexpr double kOtherRate = 48000.0;
   ResamplerChain up;

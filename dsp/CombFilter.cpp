@@ -15,9 +15,9 @@ namespace VDSP {
 namespace {
 
 constexpr float kTwoPi = 6.2831853f;
-// The feedback saturates the write, so a weight slightly above 1 still cannot run away.
+// Feedback weight 1.025 a^2 with a up to 1.01: the top of the resonance range (1.0456) sustains,
+// and the saturating write holds the level.
 constexpr float kFeedbackScale = 1.025f;
-// Above this much recirculation the ring's soft clip, not the linear law, sets the level.
 constexpr float kMaxResonance = 1.01f;
 
 // Branch-free clamp on minss/maxss (compilers turn std::min/max chains into jumps); NaN goes to
@@ -33,7 +33,7 @@ inline float ZeroNaN(float x) {
   return _mm_cvtss_f32(_mm_and_ps(_mm_cmpeq_ss(v, v), v));
 }
 
-// 1 / v for v >= 1 from one Newton step on the inverse square root, squared (about 0.2 % low).
+// 1 / v for v >= 1 from one Newton step on the inverse square root, squared (within 0.6 %).
 inline float ApproxReciprocal(float v) {
   uint32_t bits;
   std::memcpy(&bits, &v, sizeof bits);
@@ -57,8 +57,7 @@ void CombFilter::SetSampleRate(float processingRateHz, float hostRateHz, int32_t
   ring_.SetLength(static_cast<uint32_t>(std::lround(samples)));
   ring_.Clear();
   maxDelaySamples_ = ring_.LengthFloat() - 2.0f;
-  // 20 Hz one-pole for the inverted comb, whose half-period delay makes its own tuned damping
-  // meaningless.
+  // The inverted comb's feedback loses only its DC and sub-bass: a fixed 20 Hz one-pole.
   negativeDampingCoeff_ = std::min(kTwoPi * 20.0f / processingRateHz, 1.0f);
 }
 
@@ -114,7 +113,8 @@ void CombFilter::Process(const float* in, float* out, int32_t n, float inverseN)
   ring_[writeIndex_] += antiDenormal_;
   float lp = dampingState_ + antiDenormal_;
 
-  // Short blocks glide more slowly so the pitch slide does not depend on the block length.
+  // Blocks shorter than 32 samples keep the per-sample step of a 32-sample block, so filter FM's
+  // one-sample blocks do not speed the slides up.
   const float s = std::min(inverseN, 0.03125f);
   // The delay covers only 8 % of the way per block: pitch changes slide over many blocks.
   const float dD = (t.delaySamples - delaySamples_) * s * 0.08f;
@@ -159,8 +159,8 @@ float CombFilter::MagnitudeDb(float cutoffNorm, float resonanceNorm, int mode, f
   const float resonance = kMaxResonance * Clamp(resonanceNorm, 0.0f, 1.0f);
   const float negativeCoeff = std::min(kTwoPi * 20.0f / displayRateHz, 1.0f);
   const Targets t = ComputeTargets(mode != 0, octaves, resonance, displayRateHz, negativeCoeff);
-  const double maxDelay = std::max(std::round(0.2 * displayRateHz), 2.0) - 2.0;
-  const double delay = std::min(static_cast<double>(t.delaySamples), maxDelay) + 2.0;
+  // The lowest cutoff's period (0.145 s) always fits the 0.2 s ring, so no delay limit applies.
+  const double delay = static_cast<double>(t.delaySamples) + 2.0;
   const double omega = 2.0 * 3.14159265358979 * frequencyHz / displayRateHz;
   const std::complex<double> z1 = std::polar(1.0, -omega);
   const std::complex<double> zd = std::polar(1.0, -omega * delay);

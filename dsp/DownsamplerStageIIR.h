@@ -51,7 +51,7 @@ class DownsamplerStageIIR final : public Resampler2StageIIR {
     }
   }
 
-  // audio thread
+  // Both channels at once, in the four vector lanes. // audio thread
   void Process(float* outLeft, float* outRight, const float* inLeft, const float* inRight,
                int frames) override {
     ProcessWith<Float4>(outLeft, outRight, inLeft, inRight, frames);

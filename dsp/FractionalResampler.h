@@ -30,8 +30,8 @@ class FractionalResampler {
   int Process(float* outLeft, float* outRight, const float* inLeft, const float* inRight,
               int frames);
 
-  // Clears the history and returns true when a NaN, an infinity or a runaway value got into it. //
-  // audio thread
+  // Clears the history and returns true when a NaN, an infinity or a runaway value got into it.
+  // // audio thread
   bool FlushState();
 
  private:

@@ -52,7 +52,7 @@ class UpsamplerStageIIR final : public Resampler2StageIIR {
     }
   }
 
-  // audio thread
+  // Both channels at once, in the four vector lanes. // audio thread
   void Process(float* outLeft, float* outRight, const float* inLeft, const float* inRight,
                int frames) override {
     ProcessWith<Float4>(outLeft, outRight, inLeft, inRight, frames);

@@ -1,5 +1,4 @@
-// The automation manager's sorted event queue and its delivery at segment
-// starts.
+// The automation manager's sorted event queue and its delivery at segment starts.
 #include "modulation/AutomationManager.h"
 
 #include <cstring>
@@ -15,8 +14,8 @@ bool AutomationManager::ProcessEvent(const MidiEvent& event) {
     VFoundation::Log("%s, Warning out of MIDI event spacing\n", "AutomationManager::ProcessEvent");
     return false;
   }
-  // Insert after every event at the same offset: the plug-in has already put
-  // control changes first, and a stable order keeps that.
+  // Insert after every event at the same offset: the plug-in has already put control changes first,
+  // and a stable order keeps that.
   int32_t position = count_;
   while (position > 0 && events_[position - 1].deltaFrames > event.deltaFrames) --position;
   std::memmove(&events_[position + 1], &events_[position],

@@ -8,12 +8,11 @@ namespace {
 
 constexpr const char* kTypeNames[] = {"Continuous", "Momentary", "Latching", "Trigger"};
 
-// A fall larger than this is taken at once: a fader pulled down fast must not
-// crawl back.
+// A fall larger than this is taken at once: a fader pulled down fast must not crawl back.
 constexpr float kFallJump = 0.2f;
-// Each step covers 1/32 of the remaining distance, a time constant of 32
-// sub-blocks (about 12 ms at 44.1 kHz x 2 with 32-sample sub-blocks), and snaps
-// once within 0.0001, below what any parameter resolves.
+// Each step covers 1/32 of the remaining distance, a time constant of 32 sub-blocks (about 12 ms
+// at 44.1 kHz x 2 with 32-sample sub-blocks), and snaps once within 0.0001, below what any
+// parameter resolves.
 constexpr float kGlideFactor = 0.03125f;
 constexpr float kSettleDistance = 0.0001f;
 constexpr float kSameValue = 1e-6f;
@@ -151,9 +150,8 @@ bool Binding::operator==(const Binding& other) const {
 
 void Binding::Feed(float value) {
   if (type_ != BindingType::kContinuous) {
-    // A press is an event, not a level: gliding towards 1 would post a stream
-    // of in-between values (a momentary switch would drift back to off while
-    // still held).
+    // A press is an event, not a level: gliding towards 1 would post a stream of in-between values
+    // (a momentary switch would drift back to off while still held).
     settled_ = std::fabs(currentValue_ - value) < kSameValue;
     currentValue_ = targetValue_ = value;
     return;
@@ -178,6 +176,11 @@ void Binding::Step() {
     currentValue_ = targetValue_;
     settled_ = true;
   }
+}
+
+void Binding::RestAt(float value) {
+  currentValue_ = targetValue_ = value;
+  settled_ = true;
 }
 
 bool Binding::ComputeOutput(float x, float& out) {
@@ -229,8 +232,7 @@ bool Binding::SerializeAsXML(VFoundation::XmlNode node, bool save) {
 
   float min = min_;
   float max = max_;
-  // A damaged file must not put NaN or infinity into the range of a live
-  // control.
+  // A damaged file must not put NaN or infinity into the range of a live control.
   if (node.ReadFloat("Min", min) && std::isfinite(min)) min_ = min;
   if (node.ReadFloat("Max", max) && std::isfinite(max)) max_ = max;
   node.ReadBool("MIDI", midi_);

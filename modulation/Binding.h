@@ -1,5 +1,4 @@
-// A binding: turns one input (a host parameter or a MIDI controller) into a
-// posted message.
+// A binding: turns one input (a host parameter or a MIDI controller) into a posted message.
 #pragma once
 
 #include <cstdint>
@@ -10,18 +9,17 @@
 
 enum class BindingType : int32_t { kContinuous = 0, kMomentary = 1, kLatching = 2, kTrigger = 3 };
 
-// "Continuous", "Momentary", "Latching", "Trigger"; any other number names
-// "Continuous".
+// "Continuous", "Momentary", "Latching", "Trigger"; any other number names "Continuous".
 const char* BindingTypeName(BindingType type);
 // Unknown names read as Continuous.
 BindingType BindingTypeFromName(std::string_view name);
 
-// A binding says: when its input moves to a value in 0...1, turn the value into
-// a number (by the binding type and the range), write it into a copy of the
-// prototype message (by the stuffer) and post that copy to the engine, or to
-// the editor for editor-only bindings. It also keeps the smoothing state that
-// lets a controller glide to its new value over a few sub-blocks. Fixed-size
-// texts and a by-value prototype keep copies allocation-free.
+// A binding says: when its input moves to a value in 0...1, turn the value into a number (by the
+// binding type and the range), write it into a copy of the prototype message (by the stuffer) and
+// post that copy to the engine, or to the editor for editor-only bindings. It also keeps the
+// smoothing state that lets a controller glide to its new value over a few sub-blocks. Fixed-size
+// texts and a by-value prototype keep copies allocation-free. Audio thread (inside the binding
+// map), except serialisation and the editor's own copies on the UI thread.
 class Binding {
  public:
   // Write a value into a message / read it back (the inverse of the stuffer).
@@ -39,12 +37,10 @@ class Binding {
   // 1 or 0.
   static float GetValueFromValue0AsBool(const Message& message);
 
-  // The serialised names ("Binding::StuffToValue0", ...); nullptr for an
-  // unknown function.
+  // The serialised names ("Binding::StuffToValue0", ...); nullptr for an unknown function.
   static const char* StufferName(Stuffer stuffer);
   static const char* PopperName(Popper popper);
-  // Accept the names with or without the "Binding::" prefix; nullptr when
-  // unknown.
+  // Accept the names with or without the "Binding::" prefix; nullptr when unknown.
   static Stuffer StufferFromName(std::string_view name);
   static Popper PopperFromName(std::string_view name);
 
@@ -90,8 +86,8 @@ class Binding {
   // The prototype value slot the stuffer writes (0-2).
   int StuffedSlot() const;
 
-  // For a controller binding the MIDI channel (0-15) and controller (0-127);
-  // for a host binding the host parameter index (0-61) and -1.
+  // For a controller binding the MIDI channel (0-15) and controller (0-127); for a host binding the
+  // host parameter index (0-61) and -1.
   bool IsMIDI() const { return midi_; }
   int32_t MajorIndex() const { return majorIndex_; }
   int32_t MinorIndex() const { return minorIndex_; }
@@ -107,23 +103,23 @@ class Binding {
   float TargetValue() const { return targetValue_; }
   bool Settled() const { return settled_; }
 
-  // Both have a prototype with the same type and address fields, and path and
-  // name are equal.
+  // Both have a prototype with the same type and address fields, and path and name are equal.
   bool operator==(const Binding& other) const;
 
-  // Takes a new input value in 0...1. Continuous: a fall of more than 0.2 below
-  // the last applied value jumps at once, anything else glides. The switch-like
-  // types act on the value as sent.
+  // Takes a new input value in 0...1. Continuous: a fall of more than 0.2 below the last applied
+  // value jumps at once, anything else glides. The switch-like types act on the value as sent.
   void Feed(float value);
   // One glide step of 1/32 of the remaining distance; settles within 0.0001.
   void Step();
-  // The number to post for the input x, by the binding type; false when x posts
-  // nothing (Latching and Trigger below 1). Updates the last value.
+  // Rest at `value` without applying it (the parameter got there another way); the last applied
+  // value is kept.
+  void RestAt(float value);
+  // The number to post for the input x, by the binding type; false when x posts nothing (Latching
+  // and Trigger below 1). Updates the last value.
   bool ComputeOutput(float x, float& out);
 
-  // The binding object's contents ("Min", "Max", "MIDI", ...
-  // "MessagePrototype", "Type") in the element `node`. Loading a binding
-  // without a prototype gives it an empty one. UI thread.
+  // The binding object's contents ("Min", "Max", "MIDI", ... "MessagePrototype", "Type") in the
+  // element `node`. Loading a binding without a prototype gives it an empty one. UI thread.
   bool SerializeAsXML(VFoundation::XmlNode node, bool save);
 
  private:

@@ -1,5 +1,4 @@
-// The binding map: slots, the active list with its glide, learning, the reverse
-// path and XML.
+// The binding map: slots, the active list with its glide, learning, the reverse path and XML.
 #include "modulation/BindingMap.h"
 
 #include <cmath>
@@ -26,8 +25,8 @@ void BindingMap::StorageDeleter::operator()(Binding* storage) const {
 }
 
 BindingMap::BindingMap(MessagePort& port, bool bindingsLocked)
-    // The slot storage is reserved, not constructed: a binding is built in
-    // place when it is added, so the pages of unused slots are never touched.
+    // The slot storage is reserved, not constructed: a binding is built in place when it is added,
+    // so the pages of unused slots are never touched.
     : port_(port),
       storage_(std::allocator<Binding>().allocate(kMaxBindings)),
       counts_(std::make_unique<uint8_t[]>(kSlotCount)),
@@ -57,7 +56,9 @@ int32_t BindingMap::HostSlot(int32_t index) {
 
 bool BindingMap::AddHostBinding(int32_t index, const Binding& binding) {
   HuntDownAndKillPreviousBindings(binding);
-  return AddToSlot(HostSlot(index), binding, false, index, -1);
+  if (!AddToSlot(HostSlot(index), binding, false, index, -1)) return false;
+  SlotBegin(HostSlot(index))[counts_[HostSlot(index)] - 1].RestAt(GetVSTParameter(index));
+  return true;
 }
 
 bool BindingMap::AddMIDICCBinding(int32_t channel, int32_t controller, const Binding& binding) {
@@ -80,8 +81,8 @@ void BindingMap::RemoveFromSlot(int32_t slot, int32_t position) {
   const int32_t count = counts_[slot];
   Binding* removed = begin + position;
   Binding* end = begin + count;
-  // The active list points into the slot: drop the removed binding and follow
-  // the ones that move down by one place.
+  // The active list points into the slot: drop the removed binding and follow the ones that move
+  // down by one place.
   int32_t kept = 0;
   for (int32_t i = 0; i < activeCount_; ++i) {
     Binding* entry = active_[i];
@@ -123,8 +124,8 @@ bool BindingMap::RemoveBinding(const Binding& binding) {
 }
 
 void BindingMap::RemoveAllBindings() {
-  // A host binding that is still gliding keeps its place in the active list, so
-  // that its engine value does not stop half-way.
+  // A host binding that is still gliding keeps its place in the active list, so that its engine
+  // value does not stop half-way.
   for (int32_t slot = 0; slot < kControllerSlots; ++slot) ClearSlot(slot);
 }
 
@@ -148,6 +149,15 @@ float BindingMap::GetVSTParameter(int32_t index) const {
   return index >= 0 && index < kHostParameters ? hostValues_[index].load() : 0.0f;
 }
 
+void BindingMap::SyncHostParameter(int32_t index, float value) {
+  const int32_t slot = HostSlot(index);
+  if (slot < 0) return;
+  SetVSTParameter(index, value);
+  Binding* begin = SlotBegin(slot);
+  // A binding still in the active list leaves it at the next step, being settled now.
+  for (int32_t position = 0; position < counts_[slot]; ++position) begin[position].RestAt(value);
+}
+
 std::string BindingMap::GetHostParameterName(int32_t index) const {
   const int32_t count = HostBindingCount(index);
   if (count == 0) return "None";
@@ -163,11 +173,11 @@ int32_t BindingMap::GetIndexOfHostBindingWithMatchingPrototype(const Message& me
   return index;
 }
 
-const Binding* BindingMap::MatchHostBinding(const Message& message, int32_t& index) const {
+Binding* BindingMap::MatchHostBinding(const Message& message, int32_t& index) const {
   for (index = 0; index < kHostParameters; ++index) {
-    const Binding* begin = SlotBegin(HostSlot(index));
+    Binding* begin = SlotBegin(HostSlot(index));
     for (int32_t position = 0; position < counts_[HostSlot(index)]; ++position) {
-      const Binding& binding = begin[position];
+      Binding& binding = begin[position];
       if (!binding.HasPrototype() || !binding.Prototype().SameAddress(message)) continue;
       bool same = true;
       for (int slot = 0; slot < binding.StuffedSlot() && same; ++slot) {
@@ -270,10 +280,11 @@ bool BindingMap::ProcessMIDIControlChange(int32_t channel, int32_t controller, i
 int32_t BindingMap::ReflectMessageToHost(const Message& message, IAutomationDelegate& host) {
   if (message.FromBinding()) return -1;
   int32_t index = -1;
-  const Binding* binding = MatchHostBinding(message, index);
+  Binding* binding = MatchHostBinding(message, index);
   if (binding == nullptr) return -1;
   const float value = binding->GetPopper()(message);
   SetVSTParameter(index, value);
+  binding->RestAt(value);
   host.SetParameterAutomated(index, value);
   return index;
 }
@@ -316,8 +327,8 @@ bool BindingMap::SerializeAsXML(VFoundation::XmlNode node, bool save) {
       for (int32_t j = 0; j < count; ++j) {
         std::snprintf(name, sizeof name, "MIDI%dCC%dBinding%d", channel, controller, j);
         VFoundation::XmlNode object = node.FindObject(Binding::kClassName, name);
-        // Bindings are numbered without gaps; a missing one ends the slot (and
-        // a damaged count cannot keep the loop going).
+        // Bindings are numbered without gaps; a missing one ends the slot (and a damaged count
+        // cannot keep the loop going).
         if (!object) break;
         Binding binding;
         binding.SerializeAsXML(object, false);

@@ -1,5 +1,4 @@
-// Classification and the stable, allocation-free merge sort of a block's MIDI
-// events.
+// Classification and the stable, allocation-free merge sort of a block's MIDI events.
 #include "modulation/MidiEventSort.h"
 
 #include <cstring>
@@ -7,8 +6,7 @@
 
 namespace {
 
-// Control changes first at equal offsets; every other kind keeps its arrival
-// order.
+// Control changes first at equal offsets; every other kind keeps its arrival order.
 int Rank(const MidiEvent& event) {
   return ClassifyMidiEvent(event) == MidiEventClass::kControlChange ? 0 : 1;
 }
@@ -18,8 +16,8 @@ bool Before(const MidiEvent& a, const MidiEvent& b) {
   return Rank(a) < Rank(b);
 }
 
-// Merges the sorted runs [begin, middle) and [middle, end) of `from` into `to`;
-// ties take the left run first, which keeps the sort stable.
+// Merges the sorted runs [begin, middle) and [middle, end) of `from` into `to`; ties take the left
+// run first, which keeps the sort stable.
 void Merge(const MidiEvent* from, MidiEvent* to, int32_t begin, int32_t middle, int32_t end) {
   int32_t left = begin;
   int32_t right = middle;

@@ -1,5 +1,4 @@
-// The request or notification that travels between editor and engine through
-// the message port.
+// The request or notification that travels between editor and engine through the message port.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +11,8 @@
 
 class Binding;
 
-// Text of a fixed capacity that lives inside its owner, so that copying or
-// assigning it on the audio thread never allocates. Longer text is cut at N - 1
-// bytes (never inside a UTF-8 sequence).
+// Text of a fixed capacity that lives inside its owner, so that copying or assigning it on the
+// audio thread never allocates. Longer text is cut at N - 1 bytes (never inside a UTF-8 sequence).
 template <size_t N>
 class FixedString {
  public:
@@ -26,8 +24,7 @@ class FixedString {
   void Set(std::string_view text) {
     size_t length = text.size() < kCapacity ? text.size() : kCapacity;
     if (length < text.size()) {
-      // Back off to the start of a UTF-8 sequence so that the cut text stays
-      // valid.
+      // Back off to the start of a UTF-8 sequence so that the cut text stays valid.
       while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
     }
     if (length > 0) std::memcpy(text_, text.data(), length);
@@ -47,7 +44,8 @@ class FixedString {
   char text_[N];
 };
 
-// The message types; the enumerator names are also the names stored in XML.
+// The message types; the enumerator names are also the names stored in XML. The lookups below
+// run on any thread.
 enum class MessageType : int32_t {
   e_noMessage = 0,
   e_registryOptionsChanged = 1,
@@ -85,16 +83,15 @@ enum class MessageType : int32_t {
 
 // True for the 31 types 0-30.
 bool IsKnownMessageType(MessageType type);
-// "e_noMessage" ... "e_updateMIDITrigger", "e_totalNumberOfMessageTypes";
-// nullptr outside 0-31.
+// "e_noMessage" ... "e_updateMIDITrigger", "e_totalNumberOfMessageTypes"; nullptr outside 0-31.
 const char* MessageTypeName(MessageType type);
 // The type named `name` (0-30); false and `out` untouched for any other text.
 bool MessageTypeFromName(std::string_view name, MessageType& out);
 
-// One value slot of a message: empty, an integer, a float, a boolean or a short
-// text. Conversions between the numeric kinds are what a reader expects (a
-// float read as an integer truncates, a boolean reads as 0 or 1); text reads as
-// 0 and numbers read as empty text.
+// One value slot of a message: empty, an integer, a float, a boolean or a short text. Conversions
+// between the numeric kinds are what a reader expects (a float read as an integer truncates, a
+// boolean reads as 0 or 1); text reads as 0 and numbers read as empty text. Any thread; never
+// allocates.
 class MessageValue {
  public:
   enum class Kind : uint8_t { kNone, kInteger, kFloat, kBoolean, kText };
@@ -121,14 +118,12 @@ class MessageValue {
   // Empty text unless the value is text.
   const char* AsText() const { return kind_ == Kind::kText ? text_ : ""; }
 
-  // Equal kinds compare their values; numbers of different kinds compare
-  // numerically; text never equals a number and an empty value equals only an
-  // empty value.
+  // Equal kinds compare their values; numbers of different kinds compare numerically; text never
+  // equals a number and an empty value equals only an empty value.
   bool operator==(const MessageValue& other) const;
 
-  // Writes or reads the value as the named object "VVariant" with the
-  // attributes "Type"
-  // ("None", "Integer", "Float", "Boolean", "String") and "Value".
+  // Writes or reads the value as the named object "VVariant" with the attributes "Type" ("None",
+  // "Integer", "Float", "Boolean", "String") and "Value".
   void SerializeAsXML(VFoundation::XmlNode parent, const char* name, bool save);
 
  private:
@@ -144,16 +139,15 @@ class MessageValue {
 // The six address fields of a message, each -1 when unused.
 enum class MessageIndex : int32_t { kEngine, kPad, kLayer, kPattern, kTrack, kStep };
 
-// The run-time class of a message, as registered with the message port (one
-// pool per class).
+// The run-time class of a message, as registered with the message port (one pool per class).
 using MessageClassId = int32_t;
 inline constexpr MessageClassId kMessageClass = 0;
 
-// A message: type, no-echo flag, six address fields and three values. Messages
-// are owned by the port's pools and travel by pointer; a message belongs to
-// exactly one pool, one queue or one holder at any moment, so pointer ownership
-// suffices and no reference count is kept. Copying a message (the copy
-// constructor, assignment, CopyFrom) never allocates.
+// A message: type, no-echo flag, six address fields and three values. Messages are owned by the
+// port's pools and travel by pointer; a message belongs to exactly one pool, one queue or one
+// holder at any moment, so pointer ownership suffices and no reference count is kept. Copying a
+// message (the copy constructor, assignment, CopyFrom) never allocates. Any thread: only the
+// message's current holder touches it.
 class Message {
  public:
   static constexpr int kValueCount = 3;
@@ -163,16 +157,13 @@ class Message {
 
   explicit Message(MessageClassId messageClass = kMessageClass);
   virtual ~Message();
-  // Copies type, flag, indices and values; an attached binding stays with the
-  // original.
+  // Copies type, flag, indices and values; an attached binding stays with the original.
   Message(const Message& other);
   Message& operator=(const Message& other);
 
-  // Type 0, indices -1, flag clear, values empty, no attached binding. any
-  // thread.
+  // Type 0, indices -1, flag clear, values empty, no attached binding. any thread.
   void Reset();
-  // Copies the type, the six indices and the three values (not the no-echo
-  // flag). any thread.
+  // Copies the type, the six indices and the three values (not the no-echo flag). any thread.
   void CopyFrom(const Message& other);
 
   MessageClassId Class() const { return class_; }
@@ -180,8 +171,7 @@ class Message {
   MessageType Type() const { return type_; }
   void SetType(MessageType type) { type_ = type; }
 
-  // Set on messages that a binding posted: the engine does not echo them to the
-  // host.
+  // Set on messages that a binding posted: the engine does not echo them to the host.
   bool NoEcho() const { return noEcho_; }
   void SetNoEcho(bool noEcho) { noEcho_ = noEcho; }
   bool FromBinding() const { return noEcho_; }
@@ -197,19 +187,17 @@ class Message {
   // Same type and the same six address fields.
   bool SameAddress(const Message& other) const;
 
-  // A binding that rides along with the message (a MIDI-learn request carries
-  // the control's binding). Attaching allocates the message's binding buffer on
-  // first use, so it is for the editor (UI) thread; reading is for any thread.
-  // The buffer is kept for reuse when the message is reset, so the audio thread
-  // never frees it.
+  // A binding that rides along with the message (a MIDI-learn request carries the control's
+  // binding). Attaching allocates the message's binding buffer on first use, so it is for the
+  // editor (UI) thread; reading is for any thread. The buffer is kept for reuse when the message is
+  // reset, so the audio thread never frees it.
   void AttachBinding(const Binding& binding);
   const Binding* AttachedBinding() const;
 
-  // save: writes the six indices as named integers ("EngineIndex" ...
-  // "StepIndex"), "Type" by its name and the values as "MessageValue0" to
-  // "MessageValue2" into `node`, the message's own element. load: reads them
-  // back; missing entries keep their reset state. Answers whether the node was
-  // valid. UI thread.
+  // save: writes the six indices as named integers ("EngineIndex" ... "StepIndex"), "Type" by its
+  // name and the values as "MessageValue0" to "MessageValue2" into `node`, the message's own
+  // element. load: reads them back; missing entries keep their reset state. Answers whether the
+  // node was valid. UI thread.
   bool SerializeAsXML(VFoundation::XmlNode node, bool save);
 
  private:

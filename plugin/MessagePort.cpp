@@ -7,9 +7,9 @@
 
 namespace {
 
-// The handler maps this thread is delivering from right now, innermost last.
-// Removing a handler waits for deliveries on other threads only: a handler may
-// remove itself (or a sibling) while it is being called.
+// The handler maps this thread is delivering from right now, innermost last. Removing a handler
+// waits for deliveries on other threads only: a handler may remove itself (or a sibling) while it
+// is being called.
 struct DeliveryStack {
   static constexpr int kDepth = 32;
   const void* maps[kDepth];
@@ -177,8 +177,7 @@ void MessagePort::UnregisterHandler(HandlerMap& map, IMessageHandler* handler) {
     while (count > 0 && list.handlers[count - 1].load() == nullptr) --count;
     list.count.store(count);
   }
-  // A delivery on another thread may have read the handler just before its slot
-  // was cleared.
+  // A delivery on another thread may have read the handler just before its slot was cleared.
   const int own = DeliveriesOnThisThread(&map);
   while (map.deliveries.load() > own) std::this_thread::yield();
 }
@@ -216,8 +215,7 @@ void MessagePort::DisposeOfMessage(Message* message) {
   Ring* pool = PoolOf(message->Class());
   if (pool != nullptr && pool->Add(message)) return;
   if (disposalQueue_->Add(message)) return;
-  // Only reachable with more than five times the capacity of allocatable
-  // messages in flight.
+  // Only reachable with more than five times the capacity of allocatable messages in flight.
   if (pool != nullptr) classes_[message->Class()].created.fetch_sub(1);
   delete message;
 }

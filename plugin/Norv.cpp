@@ -58,14 +58,23 @@ Binding MakeParameterBinding(int32_t index, int32_t column) {
   return binding;
 }
 
-int32_t StatusClass(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[0]) & 0xF0; }
-int32_t Channel(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[0]) & 0x0F; }
-int32_t Data1(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[1]) & 0x7F; }
-int32_t Data2(const MidiEvent& event) { return static_cast<uint8_t>(event.midiData[2]) & 0x7F; }
+int32_t StatusClass(const MidiEvent& event) {
+  return static_cast<uint8_t>(event.midiData[0]) & 0xF0;
+}
+int32_t Channel(const MidiEvent& event) {
+  return static_cast<uint8_t>(event.midiData[0]) & 0x0F;
+}
+int32_t Data1(const MidiEvent& event) {
+  return static_cast<uint8_t>(event.midiData[1]) & 0x7F;
+}
+int32_t Data2(const MidiEvent& event) {
+  return static_cast<uint8_t>(event.midiData[2]) & 0x7F;
+}
 
 }  // namespace
 
-// --- Construction and set-up -----------------------------------------------------------------------
+// --- Construction and set-up
+// -----------------------------------------------------------------------
 
 void Norv::PrepareSharedTables() {
   VDSP::ShaperTables::Build();
@@ -129,7 +138,7 @@ void Norv::CreateDefaultHostBindings() {
   for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
     bindingMap_->AddHostBinding(index, MakeParameterBinding(index, 0));
     const float value = ParameterTable::GetParameterDefaultValue(index);
-    bindingMap_->SetVSTParameter(index, value);
+    bindingMap_->SyncHostParameter(index, value);
     NotifyHostOfParameter(index, value, false);
   }
 }
@@ -155,9 +164,12 @@ void Norv::ConfigureResamplers() {
   engine_.SetSampleRate(sampleRate_ * static_cast<float>(factor), sampleRate_, factor);
 }
 
-// --- Dispatcher answers ----------------------------------------------------------------------------
+// --- Dispatcher answers
+// ----------------------------------------------------------------------------
 
-void Norv::getParameterLabel(int32_t, char* label) { label[0] = 0; }
+void Norv::getParameterLabel(int32_t, char* label) {
+  label[0] = 0;
+}
 
 void Norv::getParameterDisplay(int32_t index, char* text) {
   VFoundation::GuardedVoid("Norv::getParameterDisplay", [&] {
@@ -208,9 +220,13 @@ void Norv::resume() {
   editorIdleCount_.store(0);
 }
 
-int32_t Norv::getChunk(void**, bool) { return 0; }
+int32_t Norv::getChunk(void**, bool) {
+  return 0;
+}
 
-int32_t Norv::setChunk(void*, int32_t, bool) { return 0; }
+int32_t Norv::setChunk(void*, int32_t, bool) {
+  return 0;
+}
 
 int32_t Norv::processEvents(vst::VstEvents* events) {
   return VFoundation::Guarded("Norv::processEvents", 1, [&] {
@@ -279,7 +295,8 @@ vst::VstIntPtr Norv::vendorSpecific(int32_t index, vst::VstIntPtr value, void*, 
   if (index != kVendorSpecificCode) return 0;
   if (value == kVendorQueryDoubleClick) return opt > 1.0f ? 1 : 0;
   if (value == kVendorOffsetX || value == kVendorOffsetY) {
-    const int32_t offset = std::isfinite(opt) ? static_cast<int32_t>(std::clamp(opt, -1e6f, 1e6f)) : 0;
+    const int32_t offset =
+        std::isfinite(opt) ? static_cast<int32_t>(std::clamp(opt, -1e6f, 1e6f)) : 0;
     if (value == kVendorOffsetX) editorOffsetX_.store(offset);
     if (value == kVendorOffsetY) editorOffsetY_.store(offset);
   }
@@ -288,9 +305,9 @@ vst::VstIntPtr Norv::vendorSpecific(int32_t index, vst::VstIntPtr value, void*, 
 
 int32_t Norv::canDo(const char* text) {
   return VFoundation::Guarded("Norv::canDo", -1, [&] {
-    static constexpr const char* kYes[] = {"receiveVstEvents", "receiveVstMidiEvent",
-                                           "receiveVstTimeInfo", "midiProgramNames", "bypass",
-                                           "sizeWindow", "conformsToWindowRules"};
+    static constexpr const char* kYes[] = {
+        "receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo",   "midiProgramNames",
+        "bypass",           "sizeWindow",          "conformsToWindowRules"};
     for (const char* word : kYes) {
       if (std::strcmp(text, word) == 0) return 1;
     }
@@ -343,7 +360,9 @@ void Norv::setParameter(int32_t index, float value) {
   });
 }
 
-float Norv::getParameter(int32_t index) { return CurrentValueOf(index); }
+float Norv::getParameter(int32_t index) {
+  return CurrentValueOf(index);
+}
 
 float Norv::CurrentValueOf(int32_t index) const {
   if (!bindingMap_ || index < 0 || index >= kNumHostParameters) return 0.0f;
@@ -355,7 +374,8 @@ void Norv::SetEditorOffset(int32_t x, int32_t y) {
   editorOffsetY_.store(y);
 }
 
-// --- Block driver ----------------------------------------------------------------------------------
+// --- Block driver
+// ----------------------------------------------------------------------------------
 
 void Norv::processReplacing(float** inputs, float** outputs, int32_t frames) {
   audioRunning_.store(true);
@@ -471,7 +491,8 @@ void Norv::EditorIdle() {
   engine_.Snap();
 }
 
-// --- Engine-side messages --------------------------------------------------------------------------
+// --- Engine-side messages
+// --------------------------------------------------------------------------
 
 void Norv::HandleMessage(Message& message) {
   HandleEngineMessage(message);
@@ -555,7 +576,7 @@ void Norv::HandleReset() {
   engine_.Reset();
   for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
     const float value = ParameterTable::GetParameterDefaultValue(index);
-    bindingMap_->SetVSTParameter(index, value);
+    bindingMap_->SyncHostParameter(index, value);
     NotifyHostOfParameter(index, value, false);
   }
   lastPresetName_ = "Default";
@@ -603,7 +624,8 @@ void Norv::PostToEditor(MessageType type, const MessageValue& v0, const MessageV
   messagePort_->PostMessageToEditor(type, {v0, v1, v2});
 }
 
-// --- MIDI ------------------------------------------------------------------------------------------
+// --- MIDI
+// ------------------------------------------------------------------------------------------
 
 void Norv::HandleMIDIEventImmediate(const MidiEvent& event) {
   if (StatusClass(event) == 0xB0) {
@@ -618,4 +640,6 @@ void Norv::HandleControlChange(int32_t channel, int32_t controller, int32_t valu
   bindingMap_->ProcessMIDIControlChange(channel, controller, value);
 }
 
-bool Norv::IsLearning() const { return bindingMap_->IsLearnPending(); }
+bool Norv::IsLearning() const {
+  return bindingMap_->IsLearnPending();
+}

@@ -68,8 +68,7 @@ class Norv : public SynthBase,
   bool getVendorString(char* text) override;
   bool getProductString(char* text) override;
   int32_t getVendorVersion() override { return kVendorVersion; }
-  vst::VstIntPtr vendorSpecific(int32_t index, vst::VstIntPtr value, void* ptr,
-                                float opt) override;
+  vst::VstIntPtr vendorSpecific(int32_t index, vst::VstIntPtr value, void* ptr, float opt) override;
   int32_t canDo(const char* text) override;
   bool getParameterProperties(int32_t index, vst::VstParameterProperties* properties) override;
   int32_t getVstVersion() override;

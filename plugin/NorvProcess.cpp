@@ -12,11 +12,15 @@ namespace {
 constexpr std::array<int32_t, 19> kSwitchLike = {4,  10, 16, 20, 21, 26, 30, 31, 32, 33,
                                                  36, 40, 42, 46, 50, 52, 57, 58, 59};
 
-bool IsValidSource(int32_t source) { return source >= 1 && source <= NorvProcess::kNumSources; }
+bool IsValidSource(int32_t source) {
+  return source >= 1 && source <= NorvProcess::kNumSources;
+}
 
 }  // namespace
 
-NorvProcess::NorvProcess() { Reset(); }
+NorvProcess::NorvProcess() {
+  Reset();
+}
 
 bool NorvProcess::IsSwitchLike(int32_t index) {
   return std::find(kSwitchLike.begin(), kSwitchLike.end(), index) != kSwitchLike.end();

@@ -23,7 +23,9 @@ void SetUpProductFolders() {
 
 }  // namespace
 
-SynthInfo* SynthInfo::Instance() { return gInstance.load(std::memory_order_acquire); }
+SynthInfo* SynthInfo::Instance() {
+  return gInstance.load(std::memory_order_acquire);
+}
 
 SynthInfo* SynthInfo::CreateInstance() {
   SynthInfo* existing = Instance();
@@ -33,7 +35,9 @@ SynthInfo* SynthInfo::CreateInstance() {
   return created;
 }
 
-void SynthInfo::DestroyInstance() { delete gInstance.exchange(nullptr); }
+void SynthInfo::DestroyInstance() {
+  delete gInstance.exchange(nullptr);
+}
 
 void SynthInfo::Initialise(int32_t version) {
   if (initialisationCount_.fetch_add(1) + 1 != 1) return;

@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -29,7 +28,8 @@ constexpr int kMaxIndentLevels = 32;
 // Older lines move to "runtime.old.log" when the log grows beyond this at start.
 constexpr uintmax_t kMaxFileBytes = 4u << 20;
 constexpr auto kWriterPeriod = std::chrono::milliseconds(20);
-constexpr auto kFlushTimeout = std::chrono::seconds(5);
+constexpr double kFlushTimeoutSeconds = 5.0;
+constexpr double kUnloadWaitSeconds = 1.0;
 
 // A bounded multi-producer ring with one sequence word per slot. The word holds the slot's
 // sequence number minus the slot's index, so that the zero-initialised ring is empty and ready
@@ -79,97 +79,76 @@ void PublishSlot(uint64_t position) {
                                              std::memory_order_release);
 }
 
-// Single consumer: the writer thread, or the stopping thread once the writer is gone.
-template <typename Sink>
-void DrainRing(Sink&& sink) {
-  uint64_t position = ring.tail.load(std::memory_order_relaxed);
+// Single consumer: the writer thread, or the stopping thread once the writer is gone. Slots are
+// released only after their text is in the file, so a writer ended in the middle of a pass
+// (process exit, library unload) can at worst repeat a few lines, never lose them.
+void DrainRing(Platform::FileHandle file) {
+  char batch[16 * kSlotBytes];
+  size_t used = 0;
+  uint64_t released = ring.tail.load(std::memory_order_relaxed);
+  uint64_t position = released;
+  const auto send = [&] {
+    if (used > 0 && file != Platform::kInvalidFile) Platform::AppendToFile(file, batch, used);
+    used = 0;
+    for (; released < position; ++released) {
+      ring.slots[SlotIndex(released)].turn.store(released + kSlotCount - SlotIndex(released),
+                                                 std::memory_order_release);
+    }
+    ring.tail.store(position, std::memory_order_release);
+  };
   for (;;) {
     Slot& slot = ring.slots[SlotIndex(position)];
     const uint64_t sequence = slot.turn.load(std::memory_order_acquire) + SlotIndex(position);
     if (sequence != position + 1) break;
-    sink(slot.text, slot.length);
-    slot.turn.store(position + kSlotCount - SlotIndex(position), std::memory_order_release);
+    if (used + slot.length > sizeof batch) send();
+    std::memcpy(batch + used, slot.text, slot.length);
+    used += slot.length;
     ++position;
-    ring.tail.store(position, std::memory_order_release);
   }
+  send();
   const uint64_t dropped = ring.dropped.exchange(0, std::memory_order_relaxed);
-  if (dropped > 0) {
+  if (dropped > 0 && file != Platform::kInvalidFile) {
     char note[64];
     const int length = std::snprintf(note, sizeof note, "[ %llu log lines dropped ]\n",
                                      static_cast<unsigned long long>(dropped));
-    sink(note, static_cast<size_t>(length));
+    if (length > 0) Platform::AppendToFile(file, note, static_cast<size_t>(length));
   }
 }
 
-// Collects lines so that a pass makes few writes; a line never straddles two writes.
-class BatchWriter {
- public:
-  explicit BatchWriter(Platform::FileHandle file) : file_(file) {}
-  ~BatchWriter() { Send(); }
-  void operator()(const char* text, size_t length) {
-    if (used_ + length > sizeof buffer_) Send();
-    std::memcpy(buffer_ + used_, text, length);
-    used_ += length;
-  }
-
- private:
-  void Send() {
-    if (used_ > 0 && file_ != Platform::kInvalidFile) Platform::AppendToFile(file_, buffer_, used_);
-    used_ = 0;
-  }
-  Platform::FileHandle file_;
-  size_t used_ = 0;
-  char buffer_[16 * kSlotBytes];
-};
-
 // Writer-thread state; created on first Start and never destroyed, so that a writer still running
-// at process exit never meets a destroyed object.
+// at process exit never meets a destroyed object. The writer itself takes no lock: it reads the
+// stop flag, drains the ring and sleeps on its wake event.
 struct Control {
-  std::mutex mutex;
-  std::condition_variable wake;
-  std::condition_variable progress;
+  std::mutex mutex;  // Start, Stop and Flush
   Platform::ThreadHandle writer = nullptr;
-  bool stopRequested = false;
-  bool wakeRequested = false;
-  bool writerFinished = false;
-  // Set when the library unloads under the loader lock: the writer must then not return through
-  // this module's code, and waits to be ended instead.
-  bool parkWhenFinished = false;
-  std::atomic<bool> writerParked{false};
+  Platform::EventHandle wake = nullptr;
+  std::atomic<bool> stopRequested{false};
+  std::atomic<bool> writerStarted{false};
+  std::atomic<bool> writerFinished{false};
   int users = 0;
   Platform::FileHandle file = Platform::kInvalidFile;
   char path[1024] = {};
 };
 
 Control& TheControl() {
-  static Control* control = new Control;
+  static Control* control = [] {
+    auto* made = new Control;
+    made->wake = Platform::CreateWakeEvent();
+    return made;
+  }();
   return *control;
 }
 
 void WriterLoop(void* argument) {
   Control& control = *static_cast<Control*>(argument);
-  std::unique_lock<std::mutex> lock(control.mutex);
+  control.writerStarted.store(true, std::memory_order_release);
   for (;;) {
-    lock.unlock();
-    {
-      BatchWriter batch(control.file);
-      DrainRing(batch);
-    }
-    lock.lock();
-    control.progress.notify_all();
-    if (control.stopRequested) break;
-    control.wake.wait_for(lock, kWriterPeriod,
-                          [&] { return control.stopRequested || control.wakeRequested; });
-    control.wakeRequested = false;
+    const bool stopping = control.stopRequested.load(std::memory_order_acquire);
+    DrainRing(control.file);
+    if (stopping) break;
+    Platform::WaitWakeEvent(control.wake, static_cast<int>(kWriterPeriod.count()));
   }
-  control.writerFinished = true;
-  const bool park = control.parkWhenFinished;
-  control.progress.notify_all();
-  lock.unlock();
-  if (park) {
-    control.writerParked.store(true);
-    Platform::ParkForever();
-  }
+  control.writerFinished.store(true, std::memory_order_release);
 }
 
 std::filesystem::path OpenLogFile(Control& control) {
@@ -184,34 +163,32 @@ std::filesystem::path OpenLogFile(Control& control) {
   return path;
 }
 
-void EndWriter(Control& control, std::unique_lock<std::mutex>& lock) {
+void EndWriter(Control& control) {
   if (!control.writer) return;
   if (Platform::OtherThreadsAreGone()) {
     // The process exit already ended the writer.
     control.writer = nullptr;
     return;
   }
-  control.parkWhenFinished = Platform::JoinWouldDeadlock();
-  control.stopRequested = true;
-  control.wake.notify_one();
-  const Platform::ThreadHandle writer = control.writer;
-  if (control.parkWhenFinished) {
-    control.progress.wait_for(lock, kFlushTimeout, [&] { return control.writerFinished; });
-    lock.unlock();
-    // The few steps from the notification to the parking place hold no lock.
-    for (int i = 0; i < 5000 && !control.writerParked.load(); ++i) {
+  control.stopRequested.store(true, std::memory_order_release);
+  Platform::SignalWakeEvent(control.wake);
+  if (Platform::JoinWouldDeadlock()) {
+    // Unloading under the loader lock: a writer that never got to start stays blocked, and one
+    // that finishes cannot end its thread. Its last pass is awaited when it ran at all; then it
+    // is ended where it stands.
+    const double deadline = NowSeconds() + kUnloadWaitSeconds;
+    while (control.writerStarted.load(std::memory_order_acquire) &&
+           !control.writerFinished.load(std::memory_order_acquire) && NowSeconds() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    Platform::EndParkedThread(writer);
-    lock.lock();
+    Platform::EndThreadNow(control.writer);
   } else {
-    lock.unlock();
-    Platform::JoinThread(writer);
-    lock.lock();
+    Platform::JoinThread(control.writer);
   }
   control.writer = nullptr;
-  control.progress.notify_all();
 }
+
+void ShutDown(Control& control);
 
 }  // namespace
 
@@ -273,11 +250,9 @@ void RuntimeLog::Start() {
     }
     const std::string path = VApplication::Paths::ToUtf8(OpenLogFile(control));
     std::snprintf(control.path, sizeof control.path, "%s", path.c_str());
-    control.stopRequested = false;
-    control.wakeRequested = false;
-    control.writerFinished = false;
-    control.parkWhenFinished = false;
-    control.writerParked.store(false);
+    control.stopRequested.store(false, std::memory_order_relaxed);
+    control.writerStarted.store(false, std::memory_order_relaxed);
+    control.writerFinished.store(false, std::memory_order_relaxed);
     control.writer = Platform::StartThread(WriterLoop, &control);
   } catch (...) {
     // Without a writer the log drops lines once the ring is full; the caller carries on.
@@ -289,28 +264,47 @@ void RuntimeLog::Start() {
 
 void RuntimeLog::Stop() {
   Control& control = TheControl();
-  std::unique_lock<std::mutex> lock(control.mutex);
+  std::lock_guard<std::mutex> lock(control.mutex);
   if (control.users == 0 || --control.users > 0) return;
-  EndWriter(control, lock);
+  ShutDown(control);
+}
+
+void RuntimeLog::StopForUnload() {
+  Control& control = TheControl();
+  std::lock_guard<std::mutex> lock(control.mutex);
+  if (control.users == 0) return;
+  control.users = 0;
+  ShutDown(control);
+}
+
+namespace {
+
+void ShutDown(Control& control) {
+  EndWriter(control);
   // Lines published after the writer's last pass.
-  {
-    BatchWriter batch(control.file);
-    DrainRing(batch);
-  }
+  DrainRing(control.file);
   if (control.file != Platform::kInvalidFile) Platform::CloseAppendFile(control.file);
   control.file = Platform::kInvalidFile;
 }
 
+}  // namespace
+
 void RuntimeLog::Flush() {
   Control& control = TheControl();
   const uint64_t target = ring.head.load(std::memory_order_acquire);
-  std::unique_lock<std::mutex> lock(control.mutex);
+  std::lock_guard<std::mutex> lock(control.mutex);
   if (!control.writer) return;
-  control.wakeRequested = true;
-  control.wake.notify_one();
-  control.progress.wait_for(lock, kFlushTimeout, [&] {
-    return ring.tail.load(std::memory_order_acquire) >= target || !control.writer;
-  });
+  // A writer created just before an unload cannot start while the loader lock is held.
+  if (Platform::JoinWouldDeadlock() && !control.writerStarted.load(std::memory_order_acquire)) {
+    return;
+  }
+  Platform::SignalWakeEvent(control.wake);
+  // Lines claimed before the call may still be being formatted; the writer's next passes take them.
+  const double deadline = NowSeconds() + kFlushTimeoutSeconds;
+  while (ring.tail.load(std::memory_order_acquire) < target && NowSeconds() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    Platform::SignalWakeEvent(control.wake);
+  }
 }
 
 void RuntimeLog::SetTiming(bool on) {

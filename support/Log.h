@@ -21,6 +21,9 @@ class RuntimeLog {
   static void Start();
   // Flushes every queued line and stops the writer thread. Any thread but the audio thread.
   static void Stop();
+  // Stops the writer whatever the count of Start calls: the library's unload hook calls it after
+  // the plug-in's own unload code, so that no thread outlives the code it runs.
+  static void StopForUnload();
   // Blocks until every line logged so far is in the file (tests, shutdown).
   static void Flush();
   static void SetTiming(bool on);

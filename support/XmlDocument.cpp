@@ -23,6 +23,7 @@ constexpr int kMaxAttributesPerElement = 16384;
 constexpr uintmax_t kMaxFileBytes = 64u << 20;
 // Strings shorter than this many characters are stored in the "string" attribute.
 constexpr size_t kStringAttributeLimit = 11;
+constexpr size_t kMaxUtf8SequenceBytes = 4;
 constexpr double kFloatMax = std::numeric_limits<float>::max();
 
 bool StartsWith(std::string_view text, size_t at, std::string_view prefix) {
@@ -88,6 +89,50 @@ bool IsXmlName(const char* name) {
   return true;
 }
 
+// Length of the valid UTF-8 sequence at the start of text, 0 when it is not one.
+size_t Utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const auto continuation = [&](size_t i, unsigned char lo, unsigned char hi) {
+    return i < text.size() && byte(i) >= lo && byte(i) <= hi;
+  };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return continuation(1, 0x80, 0xBF) ? 2 : 0;
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    const unsigned char lo = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+    const unsigned char hi = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+    return continuation(1, lo, hi) && continuation(2, 0x80, 0xBF) ? 3 : 0;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    const unsigned char lo = lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char hi = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
+    return continuation(1, lo, hi) && continuation(2, 0x80, 0xBF) && continuation(3, 0x80, 0xBF)
+               ? 4
+               : 0;
+  }
+  return 0;
+}
+
+// TinyXML takes a lead byte's length on trust: a stray lead byte before a closing quote swallows
+// the quote, and the document it prints no longer parses. Invalid bytes become U+FFFD on the way
+// in and on the way out, NULs (which no XML text can hold) are dropped.
+std::string RepairedUtf8(std::string_view text) {
+  std::string repaired;
+  repaired.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t length = Utf8SequenceLength(text.substr(i));
+    if (length == 0) {
+      repaired += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      if (text[i] != '\0') repaired.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return repaired;
+}
+
 size_t Utf8Characters(std::string_view text) {
   size_t count = 0;
   for (const char c : text) {
@@ -137,7 +182,7 @@ void XmlNode::WriteBool(const char* name, bool value) {
 
 void XmlNode::WriteString(const char* name, std::string_view value) {
   if (!element_ || !IsXmlName(name)) return;
-  element_->SetAttribute(std::string(name), std::string(value));
+  element_->SetAttribute(std::string(name), RepairedUtf8(value));
 }
 
 void XmlNode::WriteFloatArray(const char* name, const float* values, int count) {
@@ -210,7 +255,7 @@ bool XmlNode::Has(const char* name) const {
 XmlNode XmlNode::AddObject(const char* className, std::string_view name, int version) {
   if (!element_ || !IsXmlName(className)) return XmlNode();
   auto* child = new TiXmlElement(className);
-  child->SetAttribute(std::string("name"), std::string(name));
+  child->SetAttribute(std::string("name"), RepairedUtf8(name));
   if (version > 1) child->SetAttribute(std::string("version"), FormatInt(version));
   element_->LinkEndChild(child);
   return XmlNode(child);
@@ -219,12 +264,13 @@ XmlNode XmlNode::AddObject(const char* className, std::string_view name, int ver
 XmlNode XmlNode::FindObject(const char* className, std::string_view name) const {
   if (!element_ || !className) return XmlNode();
   const std::string_view wanted(className);
+  const std::string wantedName = RepairedUtf8(name);
   for (TiXmlElement* child = element_->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     const char* classAttribute = child->Attribute("class");
     if (child->ValueStr() != wanted && !(classAttribute && wanted == classAttribute)) continue;
     const char* childName = child->Attribute("name");
-    if (std::string_view(childName ? childName : "") == name) return XmlNode(child);
+    if (std::string_view(childName ? childName : "") == wantedName) return XmlNode(child);
   }
   return XmlNode();
 }
@@ -250,11 +296,12 @@ void XmlNode::SetText(std::string_view text) {
     if (child->ToText()) element_->RemoveChild(child);
     child = next;
   }
-  if (text.empty()) return;
-  if (NeedsVerbatimText(text)) {
-    AppendCData(element_, text);
+  const std::string repaired = RepairedUtf8(text);
+  if (repaired.empty()) return;
+  if (NeedsVerbatimText(repaired)) {
+    AppendCData(element_, repaired);
   } else {
-    element_->LinkEndChild(new TiXmlText(std::string(text)));
+    element_->LinkEndChild(new TiXmlText(repaired));
   }
 }
 
@@ -265,10 +312,11 @@ std::string XmlNode::Tag() const {
 void WriteStringObject(XmlNode parent, std::string_view name, std::string_view text) {
   XmlNode object = parent.AddObject("VString", name);
   if (!object) return;
-  if (Utf8Characters(text) < kStringAttributeLimit) {
-    object.WriteString("string", text);
+  const std::string repaired = RepairedUtf8(text);
+  if (Utf8Characters(repaired) < kStringAttributeLimit) {
+    object.WriteString("string", repaired);
   } else {
-    object.SetText(text);
+    object.SetText(repaired);
   }
 }
 
@@ -294,8 +342,11 @@ void XmlDocument::CreateNew(const char* rootName) {
 bool XmlDocument::Parse(std::string_view text, const char* rootName) {
   document_ = std::make_unique<TiXmlDocument>();
   if (!rootName || !WithinParserLimits(text)) return false;
-  // TinyXML reads up to the first NUL, which also ends host chunks that carry a terminator.
-  const std::string terminated(text);
+  // TinyXML reads up to the first NUL, which also ends host chunks that carry a terminator. The
+  // repaired copy holds only whole UTF-8 sequences; the extra NULs keep TinyXML, which steps over
+  // a sequence by its lead byte, inside the buffer should one still be cut.
+  std::string terminated = RepairedUtf8(text.substr(0, text.find('\0')));
+  terminated.append(kMaxUtf8SequenceBytes, '\0');
   document_->Parse(terminated.c_str(), nullptr, TIXML_ENCODING_UTF8);
   const TiXmlElement* root = document_->RootElement();
   if (document_->Error() || !root || root->ValueStr() != rootName) {

@@ -38,10 +38,13 @@ float GetParameterTrampoline(AEffect* effect, VstInt32 index) {
   return self ? self->getParameter(index) : 0.0f;
 }
 
-// --- One small handler per opcode ------------------------------------------------------------------
+// --- One small handler per opcode
+// ------------------------------------------------------------------
 using Handler = VstIntPtr (*)(AudioEffectX&, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
-char* Text(void* ptr) { return static_cast<char*>(ptr); }
+char* Text(void* ptr) {
+  return static_cast<char*>(ptr);
+}
 
 VstIntPtr OnOpen(AudioEffectX& e, VstInt32, VstIntPtr, void*, float) {
   e.open();
@@ -94,7 +97,9 @@ VstIntPtr OnEditIdle(AudioEffectX& e, VstInt32, VstIntPtr, void*, float) {
   e.editIdle();
   return 0;
 }
-VstIntPtr OnIdentify(AudioEffectX&, VstInt32, VstIntPtr, void*, float) { return kEffectIdentify; }
+VstIntPtr OnIdentify(AudioEffectX&, VstInt32, VstIntPtr, void*, float) {
+  return kEffectIdentify;
+}
 VstIntPtr OnGetChunk(AudioEffectX& e, VstInt32 index, VstIntPtr, void* ptr, float) {
   return ptr ? e.getChunk(static_cast<void**>(ptr), index != 0) : 0;
 }
@@ -139,8 +144,7 @@ VstIntPtr OnGetProductString(AudioEffectX& e, VstInt32, VstIntPtr, void* ptr, fl
 VstIntPtr OnGetVendorVersion(AudioEffectX& e, VstInt32, VstIntPtr, void*, float) {
   return e.getVendorVersion();
 }
-VstIntPtr OnVendorSpecific(AudioEffectX& e, VstInt32 index, VstIntPtr value, void* ptr,
-                           float opt) {
+VstIntPtr OnVendorSpecific(AudioEffectX& e, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   return e.vendorSpecific(index, value, ptr, opt);
 }
 VstIntPtr OnCanDo(AudioEffectX& e, VstInt32, VstIntPtr, void* ptr, float) {
@@ -254,8 +258,12 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
   return kHandlers[opcode](*this, index, value, ptr, opt);
 }
 
-VstInt32 AudioEffectX::getChunk(void**, bool) { return 0; }
-VstInt32 AudioEffectX::setChunk(void*, VstInt32, bool) { return 0; }
+VstInt32 AudioEffectX::getChunk(void**, bool) {
+  return 0;
+}
+VstInt32 AudioEffectX::setChunk(void*, VstInt32, bool) {
+  return 0;
+}
 
 VstInt32 AudioEffectX::getPlugCategory() {
   return (effect_.flags & effFlagsIsSynth) ? kPlugCategSynth : kPlugCategUnknown;

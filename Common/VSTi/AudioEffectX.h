@@ -74,8 +74,8 @@ class AudioEffectX {
                                float opt);
 
   // --- Calls to the host ------------------------------------------------------------------------
-  VstIntPtr CallHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f) const;
+  VstIntPtr CallHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f) const;
   VstInt32 getMasterVersion() const;
   // audioMasterAutomate alone; false without a host.
   bool sendAutomate(VstInt32 index, float value) const;

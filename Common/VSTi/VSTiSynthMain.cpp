@@ -37,16 +37,24 @@ vst::AEffect* CreatePlugin(vst::HostCallback host) {
 }  // namespace
 
 // Linux hosts look this name up first.
-TAVO_EXPORT vst::AEffect* VSTPluginMain(vst::HostCallback host) { return CreatePlugin(host); }
+TAVO_EXPORT vst::AEffect* VSTPluginMain(vst::HostCallback host) {
+  return CreatePlugin(host);
+}
 
 #if !defined(_WIN32)
 // The classic entry name; on Windows the module definition file aliases it to VSTPluginMain.
 TAVO_EXPORT vst::AEffect* VstMainEntry(vst::HostCallback host) __asm__("main");
-TAVO_EXPORT vst::AEffect* VstMainEntry(vst::HostCallback host) { return CreatePlugin(host); }
+TAVO_EXPORT vst::AEffect* VstMainEntry(vst::HostCallback host) {
+  return CreatePlugin(host);
+}
 #endif
 
-TAVO_EXPORT int StandAloneMain(void* argument) { return Standalone::Main(argument); }
-TAVO_EXPORT int PostLoadInitialize() { return Standalone::PostLoadInitialize(); }
+TAVO_EXPORT int StandAloneMain(void* argument) {
+  return Standalone::Main(argument);
+}
+TAVO_EXPORT int PostLoadInitialize() {
+  return Standalone::PostLoadInitialize();
+}
 TAVO_EXPORT int PreUnloadUninitialize(void* a, void* b, void* c, void* d) {
   return Standalone::PreUnloadUninitialize(a, b, c, d);
 }

@@ -188,7 +188,8 @@ constexpr int kVstMaxLabelLen = 64;
 constexpr int kVstMaxShortLabelLen = 8;
 constexpr int kVstMaxCategLabelLen = 24;
 
-// --- Events ----------------------------------------------------------------------------------------
+// --- Events
+// ----------------------------------------------------------------------------------------
 enum EventType : VstInt32 {
   kVstMidiType = 1,
   kVstSysExType = 6,
@@ -222,7 +223,8 @@ struct VstMidiEvent {
   char reserved2;
 };
 
-// --- Host time -------------------------------------------------------------------------------------
+// --- Host time
+// -------------------------------------------------------------------------------------
 struct VstTimeInfo {
   double samplePos;
   double sampleRate;
@@ -257,7 +259,8 @@ enum TimeInfoFlags : VstInt32 {
   kVstClockValid = 1 << 15,
 };
 
-// --- Pins, parameters, key names -------------------------------------------------------------------
+// --- Pins, parameters, key names
+// -------------------------------------------------------------------
 enum PinFlags : VstInt32 {
   kVstPinIsActive = 1 << 0,
   kVstPinIsStereo = 1 << 1,

@@ -44,16 +44,22 @@ bool AppendToFile(FileHandle file, const char* data, size_t size);
 void CloseAppendFile(FileHandle file);
 
 // --- Background threads -----------------------------------------------------------------------
+// Plain OS threads and wake-up events for the log writer. The writer touches nothing but these,
+// atomics and its file, so it never holds a process-wide lock (heap, C streams, loader).
 using ThreadHandle = void*;
 // Starts entry(argument) on a new OS thread; null on failure.
 ThreadHandle StartThread(void (*entry)(void*), void* argument);
 // Waits for the thread to end and releases it.
 void JoinThread(ThreadHandle thread);
-// The end of a thread that must not return into this module (its library is being unloaded under
-// the loader lock): it waits here until EndParkedThread ends it.
-[[noreturn]] void ParkForever();
-// Ends a thread that has reached ParkForever and releases it.
-void EndParkedThread(ThreadHandle thread);
+// Ends the thread at once and releases it. For the unload under the loader lock only, where the
+// thread can neither start nor finish by itself.
+void EndThreadNow(ThreadHandle thread);
+
+using EventHandle = void*;
+EventHandle CreateWakeEvent();
+// Wakes one present or future wait.
+void SignalWakeEvent(EventHandle event);
+void WaitWakeEvent(EventHandle event, int milliseconds);
 
 // --- Module and unload state ------------------------------------------------------------------
 // Recorded by the OS load hook (the DLL's instance handle); null on Linux and in test programs.

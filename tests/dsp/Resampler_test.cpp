@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -48,12 +49,13 @@ double Db(double ratio) {
   return 20.0 * std::log10(ratio);
 }
 
-// Runs a whole mono signal (copied to both channels) through a chain in blocks of blockFrames.
+// Both outputs of a conversion.
 struct Converted {
   std::vector<float> left;
   std::vector<float> right;
 };
 
+// Runs a whole mono signal (fed to both channels) through a chain in blocks of blockFrames.
 Converted Convert(ResamplerChain& chain, const std::vector<float>& input, int blockFrames) {
   Converted run;
   std::vector<float> outLeft(static_cast<size_t>(chain.MaxOutputFrames(blockFrames)));
@@ -529,6 +531,27 @@ TEST(ResamplerChain, RecoversFromNonFiniteInput) {
       for (size_t n = tail / 2; n < tail; ++n) {
         ASSERT_NEAR(after.left[n], reference.left[n], 1e-3f) << "sample " << n;
       }
+    }
+  }
+}
+
+// The engine runs its blocks with rounding toward minus infinity, which can leave a decaying
+// feedback memory stuck at the smallest negative number instead of reaching zero.
+TEST(ResamplerChain, SilenceAfterSignalDecaysToExactZeroWhenRoundingDown) {
+  const std::pair<double, double> rates[] = {{kBaseRate, 4 * kBaseRate},
+                                             {4 * kBaseRate, kBaseRate}};
+  for (const auto& [in, out] : rates) {
+    ResamplerChain chain;
+    Configure(chain, in, out, 4096);
+    const int previous = std::fegetround();
+    std::fesetround(FE_DOWNWARD);
+    Convert(chain, Sine(0.013, 4000), 256);
+    const Converted tail = Convert(chain, std::vector<float>(20000, 0.0f), 256);
+    std::fesetround(previous);
+    ASSERT_FALSE(tail.left.empty());
+    const size_t last = tail.left.size() - 64;
+    for (size_t n = last; n < tail.left.size(); ++n) {
+      ASSERT_EQ(tail.left[n], 0.0f) << in << " -> " << out << ", sample " << n;
     }
   }
 }

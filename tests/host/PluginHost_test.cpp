@@ -22,7 +22,9 @@ Buffers NoiseBuffers(int channels, int frames, unsigned seed) {
   return buffers;
 }
 
-Buffers Silence(int channels, int frames) { return Buffers(channels, std::vector<float>(frames)); }
+Buffers Silence(int channels, int frames) {
+  return Buffers(channels, std::vector<float>(frames));
+}
 
 TEST(PluginEntry, BothEntryNamesCreateTheSamePlugin) {
   for (const char* name : {"VSTPluginMain", "main"}) {
@@ -75,10 +77,10 @@ TEST_F(PluginHost, AnswersItsIdentity) {
 }
 
 TEST_F(PluginHost, NullTextPointersAnswerFalse) {
-  for (vst::VstInt32 opcode : {vst::effGetEffectName, vst::effGetVendorString,
-                               vst::effGetProductString, vst::effGetInputProperties,
-                               vst::effGetOutputProperties, vst::effGetMidiKeyName, vst::effCanDo,
-                               vst::effGetParameterProperties, vst::effGetProgramNameIndexed}) {
+  for (vst::VstInt32 opcode :
+       {vst::effGetEffectName, vst::effGetVendorString, vst::effGetProductString,
+        vst::effGetInputProperties, vst::effGetOutputProperties, vst::effGetMidiKeyName,
+        vst::effCanDo, vst::effGetParameterProperties, vst::effGetProgramNameIndexed}) {
     EXPECT_EQ(plugin().Dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
   }
 }
@@ -89,10 +91,18 @@ TEST_F(PluginHost, CanDoAnswersExactStringsOnly) {
     vst::VstIntPtr answer;
   };
   const Case cases[] = {
-      {"receiveVstEvents", 1}, {"receiveVstMidiEvent", 1},   {"receiveVstTimeInfo", 1},
-      {"midiProgramNames", 1}, {"bypass", 1},                {"sizeWindow", 1},
-      {"conformsToWindowRules", 1}, {"Bypass", -1},          {"sendVstEvents", -1},
-      {"receiveVstMidiEvents", -1}, {"", -1},                {"bypass ", -1},
+      {"receiveVstEvents", 1},
+      {"receiveVstMidiEvent", 1},
+      {"receiveVstTimeInfo", 1},
+      {"midiProgramNames", 1},
+      {"bypass", 1},
+      {"sizeWindow", 1},
+      {"conformsToWindowRules", 1},
+      {"Bypass", -1},
+      {"sendVstEvents", -1},
+      {"receiveVstMidiEvents", -1},
+      {"", -1},
+      {"bypass ", -1},
   };
   for (const Case& c : cases) {
     char text[64];
@@ -134,9 +144,9 @@ TEST_F(PluginHost, ParameterNamesAndDisplay) {
     int index;
     const char* name;
   };
-  const Case cases[] = {{0, "L1 Rate"}, {5, "L1 Mrph"}, {32, "Paralle"}, {34, "F1 Freq"},
-                        {57, "HPSC"},   {58, "Bypass"}, {59, "Co Mode"}, {60, "None"},
-                        {61, "None"}};
+  const Case cases[] = {{0, "L1 Rate"},  {5, "L1 Mrph"}, {32, "Paralle"},
+                        {34, "F1 Freq"}, {57, "HPSC"},   {58, "Bypass"},
+                        {59, "Co Mode"}, {60, "None"},   {61, "None"}};
   for (const Case& c : cases) {
     EXPECT_EQ(plugin().Text(vst::effGetParamName, c.index), c.name) << c.index;
   }
@@ -158,7 +168,7 @@ TEST_F(PluginHost, ParametersStartAtTheirDefaultsAndTellTheHost) {
   const struct {
     int index;
     float value;
-  } defaults[] = {{0, 0.5f}, {3, 1.0f}, {12, 0.0f}, {38, 0.58f}, {55, 0.7937005f},
+  } defaults[] = {{0, 0.5f},       {3, 1.0f},  {12, 0.0f}, {38, 0.58f}, {55, 0.7937005f},
                   {56, 0.342499f}, {58, 1.0f}, {60, 0.0f}, {61, 0.0f}};
   for (const auto& d : defaults) {
     EXPECT_FLOAT_EQ(plugin().effect()->getParameter(plugin().effect(), d.index), d.value);
@@ -218,14 +228,22 @@ TEST_F(PluginHost, MidiKeyNames) {
     const char* name;
   };
   const Case cases[] = {
-      {0, 1, "Trigger Envelope"},        {0, 2, "Trigger LFO 1"},
-      {0, 3, "Trigger LFO 2"},           {0, 5, "LFO 1 64 bars (dotted)"},
-      {0, 24, "LFO 1 1 bar"},            {0, 43, "LFO 1 1/64 bar (triplet)"},
-      {0, 44, "LFO 2 64 bars (dotted)"}, {0, 82, "LFO 2 1/64 bar (triplet)"},
-      {0, 0, ""},                        {0, 4, ""},
-      {0, 83, ""},                       {0, 127, ""},
-      {1, 64, "050 %"},                  {1, 0, "000 %"},
-      {1, 127, "099 %"},                 {2, 64, ""},
+      {0, 1, "Trigger Envelope"},
+      {0, 2, "Trigger LFO 1"},
+      {0, 3, "Trigger LFO 2"},
+      {0, 5, "LFO 1 64 bars (dotted)"},
+      {0, 24, "LFO 1 1 bar"},
+      {0, 43, "LFO 1 1/64 bar (triplet)"},
+      {0, 44, "LFO 2 64 bars (dotted)"},
+      {0, 82, "LFO 2 1/64 bar (triplet)"},
+      {0, 0, ""},
+      {0, 4, ""},
+      {0, 83, ""},
+      {0, 127, ""},
+      {1, 64, "050 %"},
+      {1, 0, "000 %"},
+      {1, 127, "099 %"},
+      {2, 64, ""},
       {15, 1, ""},
   };
   for (const Case& c : cases) {

@@ -138,6 +138,38 @@ TEST_F(BindingMapTest, AFallOfMoreThanAFifthIsTakenAtOnceEverythingElseGlides) {
   }
 }
 
+TEST_F(BindingMapTest, HostChangeGlidesFromWhereTheParameterRests) {
+  // LFO 1 Morph rests at its default 0.5; the host asks for 0.25.
+  map_.AddHostBinding(5, ParameterBinding(5, "LFO 1 Morph"));
+  map_.SyncHostParameter(5, 0.5f);
+  EXPECT_FLOAT_EQ(map_.GetVSTParameter(5), 0.5f);
+  map_.ProcessHostAutomation(5, 0.25f);
+  Step();
+  ASSERT_EQ(engine_.posted.size(), 1u);
+  EXPECT_FLOAT_EQ(engine_.posted[0].value, 0.5f - 0.25f / 32.0f);
+
+  // A binding added after the value was stored starts there as well.
+  map_.SetVSTParameter(7, 0.8f);
+  map_.AddHostBinding(7, ParameterBinding(7, "LFO 1 Gain"));
+  EXPECT_FLOAT_EQ(map_.HostBinding(7, 0)->CurrentValue(), 0.8f);
+}
+
+TEST_F(BindingMapTest, AfterTheEditorMovesAControlHostAutomationContinuesFromThere) {
+  map_.AddHostBinding(34, ParameterBinding(34, "Filter 1 Cutoff"));
+  map_.SyncHostParameter(34, 0.5f);
+  HostRecorder host;
+  Message knob;
+  knob.SetType(MessageType::e_setFilterParameter);
+  knob.SetValue(0, 34);
+  knob.SetValue(1, 0);
+  knob.SetValue(2, 0.8f);
+  ASSERT_EQ(map_.ReflectMessageToHost(knob, host), 34);
+  map_.ProcessHostAutomation(34, 0.9f);
+  Step();
+  ASSERT_EQ(engine_.posted.size(), 1u);
+  EXPECT_FLOAT_EQ(engine_.posted[0].value, 0.8f + 0.1f / 32.0f);
+}
+
 TEST_F(BindingMapTest, FeedingTheSameValueAgainPostsNothing) {
   map_.AddHostBinding(5, ParameterBinding(5, "LFO 1 Swing"));
   map_.ProcessHostAutomation(5, 0.5f);

@@ -64,15 +64,15 @@ struct RateCase {
 
 TEST(TempoSyncTest, RatesFollowTempo) {
   const RateCase cases[] = {
-      {25, 120.0f, 2.0f},          // "1/4 bar": one cycle per beat
-      {19, 120.0f, 0.5f},          // "1 bar"
-      {19, 240.0f, 1.0f},          // "1 bar" at double tempo
-      {37, 120.0f, 32.0f},         // "1/64 bar"
-      {1, 120.0f, 0.0078125f},     // "64 bars"
-      {24, 120.0f, 4.0f / 3.0f},   // "1/4 bar (dotted)": 2/3 of the plain rate
-      {26, 120.0f, 3.0f},          // "1/4 bar (triplet)": three in the time of two
-      {38, 120.0f, 48.0f},         // "1/64 bar (triplet)"
-      {0, 60.0f, 1.0f / 384.0f},   // "64 bars (dotted)"
+      {25, 120.0f, 2.0f},         // "1/4 bar": one cycle per beat
+      {19, 120.0f, 0.5f},         // "1 bar"
+      {19, 240.0f, 1.0f},         // "1 bar" at double tempo
+      {37, 120.0f, 32.0f},        // "1/64 bar"
+      {1, 120.0f, 0.0078125f},    // "64 bars"
+      {24, 120.0f, 4.0f / 3.0f},  // "1/4 bar (dotted)": 2/3 of the plain rate
+      {26, 120.0f, 3.0f},         // "1/4 bar (triplet)": three in the time of two
+      {38, 120.0f, 48.0f},        // "1/64 bar (triplet)"
+      {0, 60.0f, 1.0f / 384.0f},  // "64 bars (dotted)"
   };
   for (const RateCase& c : cases) {
     SCOPED_TRACE(TempoDivisionName(c.index));

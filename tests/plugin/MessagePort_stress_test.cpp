@@ -196,8 +196,8 @@ TEST(MessagePortStressTest, EditorsAndEnginesShareThePortWithoutLosingMessages) 
   EXPECT_EQ(posted.load(), kTotal);
   EXPECT_EQ(tally.Once(), kTotal);
   EXPECT_EQ(tally.Duplicated(), 0);
-  // A notification is dropped only when the pool or the editor queue was exhausted; every one
-  // that was posted arrives exactly once.
+  // A notification is dropped only when the pool or the editor queue was exhausted; every one that
+  // was posted arrives exactly once.
   EXPECT_EQ(editor.received.load(), engine.notified.load());
   EXPECT_GT(editor.received.load(), 0);
   EXPECT_EQ(port.AvailableMessages(), 2 * MessagePort::kDefaultCapacity);
@@ -205,8 +205,8 @@ TEST(MessagePortStressTest, EditorsAndEnginesShareThePortWithoutLosingMessages) 
   EXPECT_EQ(port.QueuedMessages(PortQueue::kEditor), 0);
 }
 
-// The editor closes and reopens while the rendering thread delivers editor messages: once
-// removal returns, the handler may be destroyed.
+// The editor closes and reopens while the rendering thread delivers editor messages: once removal
+// returns, the handler may be destroyed.
 TEST(MessagePortStressTest, HandlersCanBeRemovedWhileAnotherThreadDelivers) {
   MessagePort port;
   port.SetEditorAttached(true);

@@ -23,8 +23,8 @@ std::vector<Recorded>& HostCalls() {
   return calls;
 }
 
-vst::VstIntPtr RecordingHost(vst::AEffect*, int32_t opcode, int32_t index, vst::VstIntPtr,
-                             void*, float opt) {
+vst::VstIntPtr RecordingHost(vst::AEffect*, int32_t opcode, int32_t index, vst::VstIntPtr, void*,
+                             float opt) {
   HostCalls().push_back({opcode, index, opt});
   return opcode == vst::audioMasterVersion ? 2400 : 0;
 }

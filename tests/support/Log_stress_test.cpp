@@ -41,7 +41,9 @@ TEST(LogStress, ConcurrentWritersNeverInterleaveOrLoseCount) {
       const int index = std::stoi(match[2]);
       // Each writer's own lines keep their order.
       auto previous = lastIndex.find(thread);
-      if (previous != lastIndex.end()) EXPECT_GT(index, previous->second);
+      if (previous != lastIndex.end()) {
+        EXPECT_GT(index, previous->second);
+      }
       lastIndex[thread] = index;
       ++seen;
     } else if (std::regex_match(line, match, dropped)) {
@@ -51,6 +53,7 @@ TEST(LogStress, ConcurrentWritersNeverInterleaveOrLoseCount) {
     }
   }
   // Drops may also count other tests' lines, never fewer than ours.
+  EXPECT_GT(seen, 0);
   EXPECT_LE(seen, static_cast<long long>(kThreads) * kLinesPerThread);
   EXPECT_GE(seen + droppedCount, static_cast<long long>(kThreads) * kLinesPerThread);
   RuntimeLog::Stop();

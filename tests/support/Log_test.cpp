@@ -137,6 +137,20 @@ TEST(LogLifecycle, StartAndStopAreCountedPerUser) {
   RuntimeLog::Flush();  // and so is a flush without a writer
 }
 
+TEST(LogLifecycle, UnloadStopsWhateverTheCount) {
+  RuntimeLog::Start();
+  RuntimeLog::Start();
+  RuntimeLog::StopForUnload();
+  Log("after-unload-marker\n");
+  RuntimeLog::Flush();
+  EXPECT_TRUE(LinesFrom("after-unload-marker").empty());
+  // Nothing is left running, and the next start writes what was queued.
+  RuntimeLog::Start();
+  RuntimeLog::Flush();
+  EXPECT_EQ(LinesFrom("after-unload-marker").size(), 1u);
+  RuntimeLog::Stop();
+}
+
 TEST(LogLifecycle, LinesBeforeStartAreQueuedAndAFullRingDrops) {
   // Nothing writes while the log is stopped: the ring keeps its first 1024 lines and counts the
   // rest, without blocking the caller.

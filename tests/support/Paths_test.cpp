@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "support/LibraryHooks.h"
 #include "support/Options.h"
+#include "support/platform/Platform.h"
 
 namespace VApplication {
 namespace {
@@ -78,6 +80,62 @@ TEST_F(PathsTest, ProductFolderFollowsTheKeyAndNeverClimbsOut) {
     EXPECT_EQ(Paths::GetProductFolder(), folder) << key;
   }
 }
+
+#ifndef _WIN32
+// Restores one environment variable when the test ends.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    if (old) old_ = old;
+    hadValue_ = old != nullptr;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (hadValue_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool hadValue_ = false;
+};
+
+TEST(PathsLinux, DocumentsFolderFollowsTheDesktopsUserDirs) {
+  namespace Platform = VFoundation::Platform;
+  const fs::path root = UserRoot() / "xdg";
+  fs::create_directories(root / "config");
+  ScopedVariable home("HOME", (root / "home").c_str());
+  ScopedVariable config("XDG_CONFIG_HOME", (root / "config").c_str());
+  ScopedVariable documents("XDG_DOCUMENTS_DIR", nullptr);
+
+  EXPECT_EQ(Platform::UserFolderPath(Platform::UserFolder::kDocuments),
+            root / "home" / "Documents");
+  EXPECT_EQ(Platform::UserFolderPath(Platform::UserFolder::kApplicationData), root / "config");
+  {
+    std::ofstream dirs(root / "config" / "user-dirs.dirs");
+    dirs << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+         << "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
+  }
+  EXPECT_EQ(Platform::UserFolderPath(Platform::UserFolder::kDocuments),
+            root / "home" / "Dokumente");
+  {
+    ScopedVariable relative("XDG_CONFIG_HOME", "relative/config");  // ignored: not absolute
+    EXPECT_EQ(Platform::UserFolderPath(Platform::UserFolder::kApplicationData),
+              root / "home" / ".config");
+  }
+  ScopedVariable explicitDocuments("XDG_DOCUMENTS_DIR", (root / "Docs").c_str());
+  EXPECT_EQ(Platform::UserFolderPath(Platform::UserFolder::kDocuments), root / "Docs");
+}
+#endif
 
 TEST(PathsText, Utf8RoundTrips) {
   const std::string text = "Pr\xC3\xA9sets/\xE2\x99\xAB Drums";

@@ -2,6 +2,7 @@
 // entry file references LinkLibraryHooks.
 #include "support/LibraryHooks.h"
 
+#include "support/Log.h"
 #include "support/VException.h"
 #include "support/platform/Platform.h"
 
@@ -16,6 +17,7 @@ __attribute__((constructor)) void LibraryLoadHook() {
 __attribute__((destructor)) void LibraryUnloadHook() {
   Platform::SetUnloadState(Platform::UnloadState::kLibraryUnload);
   GuardedVoid("LibraryUnloadHook", [] { OnLibraryUnload(); });
+  RuntimeLog::StopForUnload();
   Platform::SetUnloadState(Platform::UnloadState::kNone);
 }
 

@@ -1,6 +1,6 @@
-// Linux: plain POSIX threads for background writers.
+// Linux: plain POSIX threads and wake-up events for background writers.
 #include <pthread.h>
-#include <unistd.h>
+#include <time.h>
 
 #include <new>
 
@@ -10,45 +10,88 @@ namespace VFoundation::Platform {
 
 namespace {
 
-struct Start {
+struct Thread {
+  pthread_t thread;
   void (*entry)(void*);
   void* argument;
 };
 
-void* Run(void* start) {
-  const Start copy = *static_cast<Start*>(start);
-  delete static_cast<Start*>(start);
-  copy.entry(copy.argument);
+void* Run(void* thread) {
+  auto* self = static_cast<Thread*>(thread);
+  self->entry(self->argument);
   return nullptr;
 }
+
+struct Event {
+  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+  pthread_cond_t condition;
+  bool signalled = false;
+};
 
 }  // namespace
 
 ThreadHandle StartThread(void (*entry)(void*), void* argument) {
-  auto* start = new (std::nothrow) Start{entry, argument};
-  auto* thread = new (std::nothrow) pthread_t;
-  if (!start || !thread || pthread_create(thread, nullptr, Run, start) != 0) {
-    delete start;
+  auto* thread = new (std::nothrow) Thread{pthread_t{}, entry, argument};
+  if (thread && pthread_create(&thread->thread, nullptr, Run, thread) != 0) {
     delete thread;
-    return nullptr;
+    thread = nullptr;
   }
   return thread;
 }
 
 void JoinThread(ThreadHandle thread) {
   if (!thread) return;
-  pthread_join(*static_cast<pthread_t*>(thread), nullptr);
-  delete static_cast<pthread_t*>(thread);
+  pthread_join(static_cast<Thread*>(thread)->thread, nullptr);
+  delete static_cast<Thread*>(thread);
 }
 
-void ParkForever() {
-  for (;;) pause();  // a cancellation point
-}
-
-void EndParkedThread(ThreadHandle thread) {
+void EndThreadNow(ThreadHandle thread) {
   if (!thread) return;
-  pthread_cancel(*static_cast<pthread_t*>(thread));
+  pthread_cancel(static_cast<Thread*>(thread)->thread);
   JoinThread(thread);
+}
+
+EventHandle CreateWakeEvent() {
+  auto* event = new (std::nothrow) Event;
+  if (!event) return nullptr;
+  pthread_condattr_t attributes;
+  pthread_condattr_init(&attributes);
+  pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
+  pthread_cond_init(&event->condition, &attributes);
+  pthread_condattr_destroy(&attributes);
+  return event;
+}
+
+void SignalWakeEvent(EventHandle handle) {
+  auto* event = static_cast<Event*>(handle);
+  if (!event) return;
+  pthread_mutex_lock(&event->mutex);
+  event->signalled = true;
+  pthread_cond_signal(&event->condition);
+  pthread_mutex_unlock(&event->mutex);
+}
+
+void WaitWakeEvent(EventHandle handle, int milliseconds) {
+  auto* event = static_cast<Event*>(handle);
+  if (!event) {
+    const timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    nanosleep(&pause, nullptr);
+    return;
+  }
+  timespec deadline{};
+  clock_gettime(CLOCK_MONOTONIC, &deadline);
+  deadline.tv_sec += milliseconds / 1000;
+  deadline.tv_nsec += (milliseconds % 1000) * 1000000L;
+  if (deadline.tv_nsec >= 1000000000L) {
+    deadline.tv_sec += 1;
+    deadline.tv_nsec -= 1000000000L;
+  }
+  pthread_mutex_lock(&event->mutex);
+  while (!event->signalled) {
+    if (pthread_cond_timedwait(&event->condition, &event->mutex, &deadline) != 0) break;
+  }
+  event->signalled = false;
+  pthread_mutex_unlock(&event->mutex);
 }
 
 }  // namespace VFoundation::Platform

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "support/LibraryHooks.h"
+#include "support/Log.h"
 #include "support/VException.h"
 #include "support/platform/Platform.h"
 
@@ -18,6 +19,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
       Platform::SetUnloadState(reserved ? Platform::UnloadState::kProcessExit
                                         : Platform::UnloadState::kLibraryUnload);
       GuardedVoid("DllMain", [] { OnLibraryUnload(); });
+      RuntimeLog::StopForUnload();
       Platform::SetUnloadState(Platform::UnloadState::kNone);
       break;
     default:
