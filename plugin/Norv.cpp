@@ -220,14 +220,6 @@ void Norv::resume() {
   editorIdleCount_.store(0);
 }
 
-int32_t Norv::getChunk(void**, bool) {
-  return 0;
-}
-
-int32_t Norv::setChunk(void*, int32_t, bool) {
-  return 0;
-}
-
 int32_t Norv::processEvents(vst::VstEvents* events) {
   return VFoundation::Guarded("Norv::processEvents", 1, [&] {
     hostEvents_ = events;

@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -116,6 +117,14 @@ class Norv : public SynthBase,
   int32_t LastControllerChannel() const { return lastControllerChannel_.load(); }
   double ProcessingLoad() const { return processingLoad_.load(); }
   const std::string& LastPresetName() const { return lastPresetName_; }
+
+  // --- State and presets ---------------------------------------------------------------------
+  // The state document is at once the host chunk, a preset file and the default preset.
+  // UI thread: save (true) or load (false) the state document at path.
+  bool SerializeState(const std::filesystem::path& path, bool save);
+  // UI thread: save or load the bindings document at path.
+  bool SerializeBindingMap(const std::filesystem::path& path, bool save);
+  // --- end of state ---------------------------------------------------------------------------
 
  private:
   struct ProcessCall {
