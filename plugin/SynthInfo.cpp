@@ -44,7 +44,6 @@ void SynthInfo::Initialise(int32_t version) {
   version_ = version;
   VApplication::Options::SetProductKey(RegistryRoot());
   Norv::PrepareSharedTables();
-  SetUpProductFolders();
 }
 
 void SynthInfo::Shutdown() {
@@ -70,8 +69,12 @@ const std::string& SynthInfo::ProductName() {
   return productName_;
 }
 
+// The shell's folder queries are not safe inside the loader's library hooks, so the folders are
+// made with the first instance.
 void SynthInfo::InstanceCreated() {
-  if (liveInstances_.fetch_add(1) == 0) VFoundation::RuntimeLog::Start();
+  if (liveInstances_.fetch_add(1) != 0) return;
+  VFoundation::RuntimeLog::Start();
+  SetUpProductFolders();
 }
 
 void SynthInfo::InstanceDestroyed() {

@@ -28,7 +28,10 @@ bool WritePreference(const PreferenceLocation& location, const char* name, std::
   // Written beside and renamed over the old file, so that a reader in another process (a second
   // host) never sees half a file.
   std::filesystem::path temporary = location.file;
-  temporary += "." + std::to_string(getpid()) + ".tmp";
+  std::string suffix = std::to_string(getpid());
+  suffix.append(".tmp");
+  temporary += ".";
+  temporary += suffix;
   std::error_code error;
   if (!document.Save(temporary)) {
     std::filesystem::remove(temporary, error);
