@@ -2,6 +2,7 @@
 #include "plugin/Norv.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,40 @@ constexpr int32_t kVendorOffsetX = 0x4F666658;  // "OffX"
 constexpr int32_t kVendorOffsetY = 0x4F666659;  // "OffY"
 constexpr int32_t kDefaultBlockSize = 1024;
 constexpr float kSameValueTolerance = 1e-6f;
+// Sidechain high-pass: F = 1 - e^(-2 pi 0.01), a corner near 0.0097 of the host rate (427.5 Hz at
+// 44.1 kHz), damped at 1.35 so it rolls off gently without a resonant bump.
+constexpr float kSidechainCutoff = 0.01f;
+constexpr float kSidechainDamping = 1.35f;
+// The filter state is nudged by +-1e-8 per sample so silence never decays into denormals.
+constexpr float kSidechainDither = 1e-8f;
+// Channel-1 notes that act as triggers and tempo-division selectors.
+constexpr int32_t kNoteTriggerEnvelope = 1;
+constexpr int32_t kNoteTriggerLFO1 = 2;
+constexpr int32_t kNoteTriggerLFO2 = 3;
+constexpr int32_t kNoteFirstLFO1Division = 5;
+constexpr int32_t kNoteFirstLFO2Division = 44;
+
+// Round-down for the block, as the filters were tuned with; the host's mode comes back after.
+class RoundDownScope {
+ public:
+  RoundDownScope() : previous_(std::fegetround()) { std::fesetround(FE_DOWNWARD); }
+  ~RoundDownScope() { std::fesetround(previous_); }
+  RoundDownScope(const RoundDownScope&) = delete;
+  RoundDownScope& operator=(const RoundDownScope&) = delete;
+
+ private:
+  int previous_;
+};
+
+float BlockPeak(const float* samples, int32_t frames) {
+  float low = 0.0f;
+  float high = 0.0f;
+  for (int32_t i = 0; i < frames; ++i) {
+    low = std::min(low, samples[i]);
+    high = std::max(high, samples[i]);
+  }
+  return std::max(-low, high);
+}
 
 void CopyText(char* destination, const char* text, size_t maxCharacters) {
   const size_t length = std::min(std::strlen(text), maxCharacters);
@@ -86,9 +121,12 @@ Norv::Norv(vst::HostCallback host) : SynthBase(host, 0, kNumHostParameters) {
   SynthInfo::InstanceCreated();
   inverseSampleRate_ = 1.0f / 44100.0f;
   automationManager_ = std::make_unique<AutomationManager>(this);
+  oversamplingFactor_.store(2);
   PerformInitialSetup();
   blockSize_ = kDefaultBlockSize;
   InitializeTemporaryBuffers();
+  ConfigureResamplers();
+  LoadDefaultPresetIfPresent();
 }
 
 Norv::~Norv() {
@@ -109,6 +147,8 @@ void Norv::PerformInitialSetup() {
   lastPresetName_ = "Default";
   // Note names are shown with octaves counted from the registry's numbering base.
   VApplication::Options::ReadBoolean("MIDINumbering", true);
+  engine_.SetSlewTime(
+      VApplication::Options::ReadFloat("ParamSlewTime", NorvProcess::kDefaultSlewSamples));
 }
 
 void Norv::SetupVSTAttributes() {
@@ -120,6 +160,9 @@ void Norv::SetupVSTAttributes() {
   isSynth(false);
   fallbackTimeInfo_ = {};
   fallbackTimeInfo_.tempo = 120.0;
+  timeInfo_.Reset();
+  sidechainFilter_.Reset();
+  sidechainDither_.Seed(0x53434850u);
   eventPool_.assign(kEventPoolSize, MidiEvent{});
   sortScratch_.assign(kEventPoolSize, MidiEvent{});
   pendingChanges_.Clear();
@@ -145,6 +188,7 @@ void Norv::CreateDefaultHostBindings() {
 
 void Norv::PerformShutdown() {
   for (auto& buffer : scratch_) std::vector<float>().swap(buffer);
+  for (auto& buffer : oversampled_) std::vector<float>().swap(buffer);
   std::vector<MidiEvent>().swap(eventPool_);
   bindingMap_.reset();
   messagePort_.reset();
@@ -152,16 +196,41 @@ void Norv::PerformShutdown() {
 
 void Norv::InitializeTemporaryBuffers() {
   const int32_t frames = std::max<int32_t>(blockSize_, 1);
+  const size_t oversampledFrames = static_cast<size_t>(frames) * kScratchOversize;
   for (auto& buffer : scratch_) {
     std::vector<float>().swap(buffer);
-    buffer.assign(static_cast<size_t>(frames) * kScratchOversize, 0.0f);
+    buffer.assign(oversampledFrames, 0.0f);
   }
+  for (auto& buffer : oversampled_) buffer.assign(oversampledFrames, 0.0f);
+  for (auto& buffer : sidechain_) buffer.assign(static_cast<size_t>(frames), 0.0f);
   scratchFrames_ = frames;
 }
 
+// The resamplers' buffers are sized for the largest factor, so a later factor change only has to
+// choose stages; what still allocates (the comb filters' delay lines) happens here, off the audio
+// thread.
 void Norv::ConfigureResamplers() {
-  const int32_t factor = oversamplingFactor_.load();
-  engine_.SetSampleRate(sampleRate_ * static_cast<float>(factor), sampleRate_, factor);
+  const int32_t factor = std::clamp(oversamplingFactor_.load(), 1, kMaxOversampling);
+  const double rate = sampleRate_;
+  const double oversampledRate = rate * factor;
+  const int capacity = scratchFrames_ * kScratchOversize;
+  upsamplerMain_.SetRates(rate, oversampledRate);
+  upsamplerSidechain_.SetRates(rate, oversampledRate);
+  downsampler_.SetRates(oversampledRate, rate);
+  upsamplerMain_.Prepare(capacity);
+  upsamplerSidechain_.Prepare(capacity);
+  downsampler_.Prepare(capacity);
+  engine_.SetSampleRate(static_cast<float>(oversampledRate), sampleRate_, factor);
+  sidechainFilter_.SetRate(sampleRate_, 1);
+  sidechainFilter_.SetOnePoleCoefficient(kSidechainCutoff);
+  timeInfo_.SetSampleRate(sampleRate_);
+  activeFactor_ = factor;
+  reconfigureState_.store(kReconfigureIdle);
+}
+
+void Norv::ApplyPendingReconfiguration() {
+  if (reconfigureState_.load() != kReconfigureParked) return;
+  ConfigureResamplers();
 }
 
 // --- Dispatcher answers
@@ -194,6 +263,7 @@ void Norv::setSampleRate(float sampleRate) {
     VFoundation::ClearAudioThreadRegistration();
     sampleRate_ = sampleRate;
     inverseSampleRate_ = 1.0f / sampleRate;
+    sidechainFilter_.Reset();
     ConfigureResamplers();
   });
 }
@@ -216,6 +286,9 @@ void Norv::suspend() {
 
 void Norv::resume() {
   suspend();
+  // The host does not process while it resumes: an oversampling change still waiting is safe to
+  // finish here.
+  if (reconfigureState_.load() != kReconfigureIdle) ConfigureResamplers();
   audioRunning_.store(true);
   editorIdleCount_.store(0);
 }
@@ -371,7 +444,7 @@ void Norv::SetEditorOffset(int32_t x, int32_t y) {
 
 void Norv::processReplacing(float** inputs, float** outputs, int32_t frames) {
   audioRunning_.store(true);
-  if (!inputs || !outputs || frames <= 0) return;
+  if (!inputs || !outputs || !outputs[0] || !outputs[1] || frames <= 0) return;
   ProcessCall call{this, inputs, outputs, frames};
   VFoundation::RunWithCrashGuard(&Norv::GuardedProcess, &call);
 }
@@ -385,39 +458,68 @@ void Norv::GuardedProcess(void* context) {
 
 void Norv::ProcessHostCall(float** inputs, float** outputs, int32_t frames) {
   editorIdleCount_.store(0);
+  ApplyPendingState();
   if (hostBypass_.load()) {
     // Bypass is an exact copy of the main input, whatever the engine holds.
     for (int channel = 0; channel < 2; ++channel) {
-      if (outputs[channel] != inputs[channel]) {
-        std::memmove(outputs[channel], inputs[channel], sizeof(float) * frames);
+      const float* source = inputs[channel] ? inputs[channel] : inputs[0];
+      if (!source) {
+        std::memset(outputs[channel], 0, sizeof(float) * frames);
+      } else if (outputs[channel] != source) {
+        std::memmove(outputs[channel], source, sizeof(float) * frames);
       }
     }
     queuedEventCount_ = 0;
     return;
   }
-  if (synthLocked_.load()) {
-    PreProcess(false);
-    for (int channel = 0; channel < 2; ++channel) {
-      std::memset(outputs[channel], 0, sizeof(float) * frames);
-    }
+  if (ProcessParked(outputs, frames)) return;
+  if (!inputs[0]) {
     queuedEventCount_ = 0;
     return;
   }
-  // Hosts may send more frames than announced: work in pieces that fit the buffers.
-  for (int32_t offset = 0; offset < frames; offset += scratchFrames_) {
-    const int32_t piece = std::min(scratchFrames_, frames - offset);
-    ProcessPiece(inputs, outputs, offset, piece, frames);
+  PreProcess(true);
+  messagePort_->ProcessSynthMessages();
+  if (ProcessParked(outputs, frames)) return;
+  ProcessTimeInfo();
+  {
+    RoundDownScope roundDown;
+    ProcessTransport();
+    messagePort_->ProcessSynthMessages();
+    // Hosts may send more frames than announced: work in pieces that fit the buffers.
+    for (int32_t offset = 0; offset < frames; offset += scratchFrames_) {
+      const int32_t piece = std::min(scratchFrames_, frames - offset);
+      ProcessPiece(inputs, outputs, offset, piece, frames);
+    }
   }
-  PostProcess(frames);
+  PostProcess(outputs, frames);
+}
+
+// While the editor holds the engine locked, or an oversampling change waits for its set-up call,
+// the outputs are silent and only the pending host changes are taken.
+bool Norv::ProcessParked(float** outputs, int32_t frames) {
+  int32_t requested = kReconfigureRequested;
+  reconfigureState_.compare_exchange_strong(requested, kReconfigureParked);
+  if (!synthLocked_.load() && reconfigureState_.load() == kReconfigureIdle) return false;
+  PreProcess(false);
+  for (int channel = 0; channel < 2; ++channel) {
+    std::memset(outputs[channel], 0, sizeof(float) * frames);
+  }
+  queuedEventCount_ = 0;
+  return true;
 }
 
 void Norv::ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
                         int32_t hostFrames) {
-  ClearScratchBuffers(frames);
-  PreProcess(true);
-  messagePort_->ProcessSynthMessages();
+  ClearScratchBuffers(frames * activeFactor_);
   ProcessVSTMIDIEvents(offset, frames, hostFrames);
-  ProcessFilters(inputs, outputs, offset, frames);
+  const float* in3 = inputs[2] ? inputs[2] + offset : inputs[0] + offset;
+  const float* in4 = inputs[3] ? inputs[3] + offset : in3;
+  const float* const* sidechain = ProcessSidechain(in3, in4, frames);
+  float* main[2] = {inputs[0] + offset, (inputs[1] ? inputs[1] : inputs[0]) + offset};
+  float* pieceInputs[4] = {main[0], main[1], const_cast<float*>(sidechain[0]),
+                           const_cast<float*>(sidechain[1])};
+  float* pieceOutputs[2] = {outputs[0] + offset, outputs[1] + offset};
+  ProcessFilters(pieceInputs, pieceOutputs, 0, frames);
 }
 
 void Norv::ClearScratchBuffers(int32_t frames) {
@@ -434,6 +536,23 @@ void Norv::PreProcess(bool registerThread) {
   });
 }
 
+void Norv::ProcessTimeInfo() {
+  const vst::VstTimeInfo* info = getTimeInfo(kTimeInfoRequest);
+  if (!info) info = &fallbackTimeInfo_;
+  hostTime_.flags = info->flags;
+  hostTime_.tempo = info->tempo;
+  hostTime_.ppqPos = info->ppqPos;
+  hostTime_.timeSigNumerator = info->timeSigNumerator;
+  hostTime_.timeSigDenominator = info->timeSigDenominator;
+  timeInfo_.ReadHostTime(hostTime_);
+}
+
+void Norv::ProcessTransport() {
+  if (timeInfo_.UpdateTransport(hostTime_) == TimeInfo::Transport::kStarted) {
+    engine_.AlignLFOs(timeInfo_.SongPosition(), timeInfo_.Tempo());
+  }
+}
+
 void Norv::ProcessVSTMIDIEvents(int32_t offset, int32_t frames, int32_t hostFrames) {
   const int32_t end = offset + frames;
   for (int32_t i = 0; i < queuedEventCount_; ++i) {
@@ -447,27 +566,86 @@ void Norv::ProcessVSTMIDIEvents(int32_t offset, int32_t frames, int32_t hostFram
   }
 }
 
+// A two-pole high-pass over the mono sum of the sidechain, written to our own buffers (the host's
+// inputs are read-only to us). Off, the sidechain passes as it came.
+const float* const* Norv::ProcessSidechain(const float* in3, const float* in4, int32_t frames) {
+  if (engine_.ModulatedValue(ParameterTable::kHPSC) < 0.5f) {
+    sidechainPointers_[0] = in3;
+    sidechainPointers_[1] = in4;
+    return sidechainPointers_.data();
+  }
+  VDSP::VFilterSVFCommon::Stage& state = sidechainFilter_.StageOne();
+  const float f = sidechainFilter_.F1();
+  float lp = state.lp;
+  float bp = state.bp;
+  float* left = sidechain_[0].data();
+  float* right = sidechain_[1].data();
+  for (int32_t i = 0; i < frames; ++i) {
+    const float x = (in3[i] + in4[i]) * 0.5f;
+    lp += sidechainDither_.Draw(-kSidechainDither, kSidechainDither);
+    lp += f * bp;
+    const float hp = x - lp - kSidechainDamping * bp;
+    bp += f * hp;
+    left[i] = hp;
+    right[i] = hp;
+  }
+  // A non-finite input must not leave the filter stuck.
+  if (!std::isfinite(lp) || !std::isfinite(bp)) lp = bp = 0.0f;
+  state.lp = lp;
+  state.bp = bp;
+  sidechainPointers_[0] = left;
+  sidechainPointers_[1] = right;
+  return sidechainPointers_.data();
+}
+
 void Norv::ProcessFilters(float** inputs, float** outputs, int32_t offset, int32_t frames) {
   int32_t start = 0;
   while (start < frames) {
-    const int32_t end = automationManager_->ComputeBlockEnd(start, frames);
+    const int32_t end = std::max(automationManager_->ComputeBlockEnd(start, frames), start + 1);
     automationManager_->Process(start, end);
     const float* in[4] = {inputs[0] + offset + start, inputs[1] + offset + start,
                           inputs[2] + offset + start, inputs[3] + offset + start};
     float* out[2] = {outputs[0] + offset + start, outputs[1] + offset + start};
-    engine_.Process(in, out, end - start);
+    ProcessSegment(in, out, std::min(end, frames) - start);
     start = end;
   }
   automationManager_->ClearAllEvents();
 }
 
-void Norv::PostProcess(int32_t hostFrames) {
+// Up to the processing rate, the engine, and back down into the host's outputs.
+void Norv::ProcessSegment(const float* const* in, float* const* out, int32_t frames) {
+  float* up[4] = {oversampled_[0].data(), oversampled_[1].data(), oversampled_[2].data(),
+                  oversampled_[3].data()};
+  float* engineOut[2] = {oversampled_[4].data(), oversampled_[5].data()};
+  upsamplerMain_.SetBlock(frames);
+  const int produced = upsamplerMain_.Process(up[0], up[1], in[0], in[1]);
+  upsamplerSidechain_.SetBlock(frames);
+  upsamplerSidechain_.Process(up[2], up[3], in[2], in[3]);
+  float* scratch[kNumScratchBuffers];
+  for (int32_t i = 0; i < kNumScratchBuffers; ++i) scratch[i] = scratch_[i].data();
+  engine_.Process(up, engineOut, scratch, produced, timeInfo_.Tempo(), heldParameter_.load());
+  downsampler_.SetBlock(produced);
+  const int written = downsampler_.Process(out[0], out[1], engineOut[0], engineOut[1]);
+  for (int channel = 0; channel < 2; ++channel) {
+    if (written < frames) std::fill(out[channel] + written, out[channel] + frames, 0.0f);
+  }
+  timeInfo_.AdvanceSongPosition(frames);
+}
+
+void Norv::PostProcess(float** outputs, int32_t hostFrames) {
   const double seconds = hostFrames * static_cast<double>(inverseSampleRate_);
   if (seconds > 0.0) processingLoad_.store(loadWatch_.ElapsedSeconds() / seconds);
   queuedEventCount_ = 0;
   if (getCurrentProcessLevel() == vst::kVstProcessLevelOffline) {
     messagePort_->ProcessEditorMessages();
     messagePort_->DeallocateDisposableMessages();
+  }
+  for (int channel = 0; channel < 2; ++channel) {
+    const float peak = BlockPeak(outputs[channel], hostFrames);
+    float current = outputMeters_[channel].load();
+    // A NaN peak never raises the meter: the comparison is false.
+    while (peak > current && !outputMeters_[channel].compare_exchange_weak(current, peak)) {
+    }
   }
 }
 
@@ -477,10 +655,17 @@ void Norv::InterpolateProcess() {
 }
 
 void Norv::EditorIdle() {
+  ApplyPendingReconfiguration();
   if (editorIdleCount_.fetch_add(1) + 1 <= kEditorIdleLimit) return;
   editorIdleCount_.store(0);
   messagePort_->ProcessSynthMessages();
   engine_.Snap();
+  // No audio blocks are coming to park the engine: finish a requested factor change here.
+  if (reconfigureState_.load() == kReconfigureRequested) ConfigureResamplers();
+}
+
+float Norv::TakeOutputMeter(int32_t channel) {
+  return outputMeters_[channel & 1].exchange(0.0f);
 }
 
 // --- Engine-side messages
@@ -501,6 +686,9 @@ void Norv::HandleEngineMessage(Message& message) {
       break;
     case MessageType::e_resetNorv:
       HandleReset();
+      break;
+    case MessageType::e_panic:
+      HandlePanic();
       break;
     case MessageType::e_setOversampling:
       HandleSetOversampling(message.Value(0).AsInt());
@@ -566,12 +754,15 @@ void Norv::HandleSetFilterParameter(const Message& message, bool immediate) {
 void Norv::HandleReset() {
   bindingMap_->RemoveAllBindings();
   engine_.Reset();
+  timeInfo_.Reset();
+  timeInfo_.SetSampleRate(sampleRate_);
   for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
     const float value = ParameterTable::GetParameterDefaultValue(index);
     bindingMap_->SyncHostParameter(index, value);
     NotifyHostOfParameter(index, value, false);
   }
-  lastPresetName_ = "Default";
+  // The name itself is a string the UI thread reads: it is renamed there, on its next read.
+  presetNameReset_.store(true);
   PostToEditor(MessageType::e_updatePresetLoaded);
   PostToEditor(MessageType::e_updateBindingChanged);
 }
@@ -581,6 +772,11 @@ void Norv::HandleSetOversampling(int32_t factor) {
   if (factor < 1 || factor > 16) return;
   if (factor == oversamplingFactor_.load()) return;
   oversamplingFactor_.store(factor);
+  reconfigureState_.store(kReconfigureRequested);
+}
+
+void Norv::HandlePanic() {
+  timeInfo_.StopTransport();
 }
 
 // The message describes the control to learn: either a whole binding attached by the editor, or a
@@ -620,10 +816,59 @@ void Norv::PostToEditor(MessageType type, const MessageValue& v0, const MessageV
 // ------------------------------------------------------------------------------------------
 
 void Norv::HandleMIDIEventImmediate(const MidiEvent& event) {
-  if (StatusClass(event) == 0xB0) {
-    HandleControlChange(Channel(event), Data1(event), Data2(event));
+  switch (StatusClass(event)) {
+    case 0x90:
+      if (Data2(event) > 0) ProcessMIDINoteOnImmediate(Channel(event), Data1(event), Data2(event));
+      break;
+    case 0xB0:
+      HandleControlChange(Channel(event), Data1(event), Data2(event));
+      break;
+    default:
+      // Note-offs, pressure and pitch bend: the sources react to note-ons only.
+      break;
   }
-  // Notes, pressure and pitch bend drive the modulation sources of the engine.
+}
+
+// Channel 1 triggers sources and picks LFO divisions, channel 2 plays the pitch source, channels
+// 3 and 4 play the two filter cutoffs. Every note-on sets velocity and the note-on random value.
+void Norv::ProcessMIDINoteOnImmediate(int32_t channel, int32_t note, int32_t velocity) {
+  using namespace ParameterTable;
+  if (channel == 0) {
+    if (note == kNoteTriggerEnvelope) {
+      engine_.RestartEnvelope();
+      PostToEditor(MessageType::e_updateMIDITrigger, 0);
+    } else if (note == kNoteTriggerLFO1 || note == kNoteTriggerLFO2) {
+      engine_.RestartLFO(note - kNoteTriggerLFO1);
+      PostToEditor(MessageType::e_updateMIDITrigger, note - kNoteTriggerLFO1 + 1);
+    } else if (note >= kNoteFirstLFO1Division && note < kNoteFirstLFO2Division) {
+      SelectLFODivision(0, note - kNoteFirstLFO1Division);
+    } else if (note >= kNoteFirstLFO2Division && note < kNoteFirstLFO2Division + 39) {
+      SelectLFODivision(1, note - kNoteFirstLFO2Division);
+    }
+  } else if (channel == 1) {
+    engine_.SetPitchNote(note);
+  } else if (channel == 2 || channel == 3) {
+    const int32_t slot = channel - 2;
+    const int32_t cutoff = slot == 0 ? kF1Cutoff : kF2Cutoff;
+    engine_.SetCutoffFromNote(slot, note);
+    engine_.RestartEnvelope();
+    PostToEditor(MessageType::e_updateFilterParameter, cutoff, 0, engine_.Target(cutoff));
+    PostToEditor(MessageType::e_updateMIDITrigger, 0);
+  }
+  engine_.NoteOnSources(velocity);
+}
+
+void Norv::SelectLFODivision(int32_t lfo, int32_t division) {
+  using namespace ParameterTable;
+  const int32_t rate = lfo == 0 ? kLFO1Rate : kLFO2Rate;
+  const int32_t sync = lfo == 0 ? kLFO1Sync : kLFO2Sync;
+  const float value = DivisionIndexToValue(division);
+  engine_.SetImmediate(rate, value);
+  engine_.SetImmediate(sync, 1.0f);
+  engine_.RestartLFO(lfo);
+  PostToEditor(MessageType::e_updateFilterParameter, rate, 0, value);
+  PostToEditor(MessageType::e_updateFilterParameter, sync, 0, 1.0f);
+  PostToEditor(MessageType::e_updateMIDITrigger, lfo + 1);
 }
 
 void Norv::HandleControlChange(int32_t channel, int32_t controller, int32_t value) {

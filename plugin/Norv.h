@@ -17,11 +17,15 @@
 
 #include "modulation/AutomationManager.h"
 #include "modulation/Binding.h"
+#include "modulation/TimeInfo.h"
 #include "plugin/Message.h"
 #include "plugin/MessagePort.h"
 #include "plugin/NorvProcess.h"
 #include "plugin/PendingChanges.h"
 #include "plugin/SynthBase.h"
+#include "dsp/ResamplerChain.h"
+#include "dsp/VFilterSVFCommon.h"
+#include "support/Random.h"
 #include "support/StopWatch.h"
 
 class BindingMap;
@@ -39,6 +43,9 @@ class Norv : public SynthBase,
   static constexpr int32_t kScratchOversize = 16;
   static constexpr int32_t kVendorSpecificCode = vst::FourCC('Q', 'R', 'V', 'N');
   static constexpr int32_t kEditorIdleLimit = 20;
+  static constexpr int32_t kMaxOversampling = 16;
+  // Host time request: nanoseconds, musical position, tempo, bar start and time signature.
+  static constexpr int32_t kTimeInfoRequest = 0x2F00;
 
   explicit Norv(vst::HostCallback host);
   ~Norv() override;
@@ -102,6 +109,13 @@ class Norv : public SynthBase,
   void BeginUserGesture(int32_t index) const { beginEdit(index); }
   void EndUserGesture(int32_t index) const { endEdit(index); }
   void SetEditorOffset(int32_t x, int32_t y);
+  // UI thread: finishes an oversampling change that the audio thread has asked for (rebuilding
+  // the delay lines allocates, so it never happens inside a process call). The audio thread stays
+  // silent from the request on until this has run; EditorIdle and every set-up call run it.
+  void ApplyPendingReconfiguration();
+  // UI thread: the highest output peak since the last call, per channel (0 left, 1 right), and
+  // zeroes it.
+  float TakeOutputMeter(int32_t channel);
 
   // --- Observers (editor, tests) ----------------------------------------------------------------
   MessagePort& Port() { return *messagePort_; }
@@ -116,14 +130,39 @@ class Norv : public SynthBase,
   int32_t LastController() const { return lastController_.load(); }
   int32_t LastControllerChannel() const { return lastControllerChannel_.load(); }
   double ProcessingLoad() const { return processingLoad_.load(); }
-  const std::string& LastPresetName() const { return lastPresetName_; }
+  float OutputMeter(int32_t channel) const { return outputMeters_[channel & 1].load(); }
+  const TimeInfo& Time() const { return timeInfo_; }
+  TimeInfo& Time() { return timeInfo_; }
+  // The factor the resamplers and the engine run at (lags OversamplingFactor() while a change
+  // waits for ApplyPendingReconfiguration).
+  int32_t ActiveOversamplingFactor() const { return activeFactor_; }
+  bool IsReconfigurationPending() const { return reconfigureState_.load() != kReconfigureIdle; }
+  // UI thread: the name of the preset last loaded or saved ("Default" after a reset).
+  const std::string& LastPresetName();
 
   // --- State and presets ---------------------------------------------------------------------
-  // The state document is at once the host chunk, a preset file and the default preset.
-  // UI thread: save (true) or load (false) the state document at path.
+  // The state document is at once the host chunk, a preset file and the default preset. Loads are
+  // parsed on the calling thread and reach the engine at the start of the next block (at once
+  // while no audio runs); the host values answer the loaded state as soon as a load returns.
+  // UI thread: save (true) or load (false) the state document at path; false (and, for a load,
+  // nothing changed) when it cannot.
   bool SerializeState(const std::filesystem::path& path, bool save);
-  // UI thread: save or load the bindings document at path.
+  // UI thread, with the engine locked: save or load the bindings document at path.
   bool SerializeBindingMap(const std::filesystem::path& path, bool save);
+  // UI thread, the end of construction: loads the default preset file when there is one.
+  void LoadDefaultPresetIfPresent();
+  // audio thread, at the start of every host block: applies a state loaded on the UI thread and
+  // publishes the engine's values for the state readers.
+  void ApplyPendingState();
+
+ private:
+  // Defined with the state code: the loads on their way to the audio thread, the engine's
+  // published values and the last host chunk.
+  struct StateHolder;
+  struct StateHolderDeleter {
+    void operator()(StateHolder* holder) const;
+  };
+  std::unique_ptr<StateHolder, StateHolderDeleter> state_;
   // --- end of state ---------------------------------------------------------------------------
 
  private:
@@ -141,24 +180,37 @@ class Norv : public SynthBase,
   void CreateDefaultHostBindings();
   void PerformShutdown();
   void InitializeTemporaryBuffers();
+  // Rates and buffers of the three resamplers, the engine and the sidechain filter for the current
+  // sample rate and OversamplingFactor(); set-up only (UI thread, or state loading while locked).
   void ConfigureResamplers();
 
   // Block driver.
   void ProcessHostCall(float** inputs, float** outputs, int32_t frames);
+  bool ProcessParked(float** outputs, int32_t frames);
   void ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
                     int32_t hostFrames);
   void PreProcess(bool registerThread);
+  void ProcessTimeInfo();
+  void ProcessTransport();
   void ProcessVSTMIDIEvents(int32_t offset, int32_t frames, int32_t hostFrames);
+  const float* const* ProcessSidechain(const float* in3, const float* in4, int32_t frames);
   void ProcessFilters(float** inputs, float** outputs, int32_t offset, int32_t frames);
-  void PostProcess(int32_t hostFrames);
+  void ProcessSegment(const float* const* in, float* const* out, int32_t frames);
+  void PostProcess(float** outputs, int32_t hostFrames);
   void ClearScratchBuffers(int32_t frames);
+  void ProcessMIDINoteOnImmediate(int32_t channel, int32_t note, int32_t velocity);
+  void SelectLFODivision(int32_t lfo, int32_t division);
 
   // Message handlers, one per engine-side type.
   void HandleEngineMessage(Message& message);
   void HandleHostAutomationMessage(const Message& message);
   void HandleSetFilterParameter(const Message& message, bool immediate);
   void HandleReset();
+  // audio thread (any thread while no audio runs): asks for a new oversampling factor (1-16,
+  // others refused). The engine is silent from the request on until ApplyPendingReconfiguration
+  // (or a set-up call) has rebuilt the rates, so nothing allocates on the audio thread.
   void HandleSetOversampling(int32_t factor);
+  void HandlePanic();
   void HandleSetLearnTarget(const Message& message);
   void HandleRemoveBinding();
   void PostToEditor(MessageType type, const MessageValue& v0 = MessageValue(),
@@ -183,6 +235,8 @@ class Norv : public SynthBase,
   std::array<std::vector<float>, kNumScratchBuffers> scratch_;
   int32_t scratchFrames_ = 0;
   std::string lastPresetName_ = "Default";
+  // Set by the audio thread's reset; the UI thread renames the preset when it next reads the name.
+  std::atomic<bool> presetNameReset_{false};
 
   // Managers.
   VFoundation::StopWatch loadWatch_;
@@ -191,6 +245,23 @@ class Norv : public SynthBase,
   std::unique_ptr<BindingMap> bindingMap_;
   std::unique_ptr<AutomationManager> automationManager_;
   NorvProcess engine_;
+  TimeInfo timeInfo_;
+  TimeInfo::HostTime hostTime_;
+
+  // Block driver: resamplers for inputs 1+2, inputs 3+4 and the output, the oversampled buffers
+  // (four inputs, two outputs), the high-passed sidechain and the factor everything is set for.
+  enum : int32_t { kReconfigureIdle = 0, kReconfigureRequested = 1, kReconfigureParked = 2 };
+  VDSP::ResamplerChain upsamplerMain_;
+  VDSP::ResamplerChain upsamplerSidechain_;
+  VDSP::ResamplerChain downsampler_;
+  std::array<std::vector<float>, 6> oversampled_;
+  std::array<std::vector<float>, 2> sidechain_;
+  std::array<const float*, 2> sidechainPointers_{};
+  VDSP::VFilterSVFCommon sidechainFilter_;
+  VFoundation::RandomGenerator sidechainDither_;
+  int32_t activeFactor_ = 2;
+  std::atomic<int32_t> reconfigureState_{kReconfigureIdle};
+  std::array<std::atomic<float>, 2> outputMeters_{};
 
   // Engine-side flags.
   std::atomic<bool> synthLocked_{false};

@@ -1,24 +1,64 @@
-// The engine's parameter state.
+// The engine proper: parameter smoothing, Transmod modulation, sources and the signal chain.
 #include "plugin/NorvProcess.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "dsp/Distortion.h"
+#include "modulation/RateConversions.h"
 #include "plugin/ParameterTable.h"
 
 namespace {
 
+using namespace ParameterTable;
+
 constexpr std::array<int32_t, 19> kSwitchLike = {4,  10, 16, 20, 21, 26, 30, 31, 32, 33,
                                                  36, 40, 42, 46, 50, 52, 57, 58, 59};
+
+// A base this close to its target has arrived.
+constexpr float kGlideTolerance = 1e-6f;
+// The noise source is a faint 0..0.04 jitter, new every sub-block.
+constexpr float kNoiseScale = 0.04f;
+// Filter FM at depth 1 swings the cutoff by a quarter of the normalised range: +-3 octaves.
+constexpr float kFMSwing = 0.25f;
+// Compressor circuit values: "Soft" and "Hard" detector resistances (ohms) and ratios.
+constexpr float kSoftChargeOhms = 27000.0f;
+constexpr float kSoftDischargeOhms = 270000.0f;
+constexpr int32_t kSoftRatio = 4;
+constexpr float kHardChargeOhms = 820.0f;
+constexpr float kHardDischargeOhms = 1.2e6f;
+constexpr int32_t kHardRatio = 10;
 
 bool IsValidSource(int32_t source) {
   return source >= 1 && source <= NorvProcess::kNumSources;
 }
 
+bool On(float value) {
+  return value >= 0.5f;
+}
+
+float Clamp01(float value) {
+  return Transmod::ClampUnit(value);
+}
+
+struct SlotParameters {
+  int32_t cutoff, res, active, gainPre, gainPost, mode, type, fm, fmSource, pan;
+};
+constexpr SlotParameters kSlotParameters[2] = {
+    {kF1Cutoff, kF1Res, kF1Active, kF1GainPre, kF1GainPost, kF1Mode, kF1Type, kF1FM, kF1FMSource,
+     kF1Pan},
+    {kF2Cutoff, kF2Res, kF2Active, kF2GainPre, kF2GainPost, kF2Mode, kF2Type, kF2FM, kF2FMSource,
+     kF2Pan},
+};
+
 }  // namespace
 
 NorvProcess::NorvProcess() {
+  noiseGenerator_.Seed(0x6E6F6973u);
+  noteRandomGenerator_.Seed(0x72616E64u);
+  for (auto& slot : slots_) slot.Prepare(kSubBlockSize);
+  SetSampleRate(processingRateHz_, hostRateHz_, oversamplingFactor_);
   Reset();
 }
 
@@ -26,12 +66,33 @@ bool NorvProcess::IsSwitchLike(int32_t index) {
   return std::find(kSwitchLike.begin(), kSwitchLike.end(), index) != kSwitchLike.end();
 }
 
+void NorvProcess::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
+  if (!(processingRateHz >= 1.0f) || !std::isfinite(processingRateHz)) return;
+  SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
+  for (auto& slot : slots_) slot.SetSampleRate(processingRateHz, hostRateHz, factor);
+  drive_.SetSampleRate(processingRateHz, hostRateHz, factor);
+  compressor_.SetSampleRate(processingRateHz);
+  for (auto& lfo : lfos_) lfo.SetSampleRate(processingRateHz, hostRateHz, factor);
+  envelope_.SetSampleRate(processingRateHz, hostRateHz, factor);
+  follower_.SetSampleRate(processingRateHz, hostRateHz, factor);
+  sampleAndHold_.SetSampleRate(processingRateHz, hostRateHz, factor);
+  ResetParts();
+}
+
+void NorvProcess::SetSlewTime(double samples) {
+  if (!std::isfinite(samples) || samples < 1.0) samples = kDefaultSlewSamples;
+  slewCoefficient_ = static_cast<float>(1.0 / samples);
+}
+
 void NorvProcess::SetParameter(int32_t index, int32_t source, float value, bool immediate) {
   if (!IsValidIndex(index) || std::isnan(value)) return;
   if (source == 0) {
     targets_[index] = value;
     if (immediate || IsSwitchLike(index)) rows_[index][0] = value;
-    if (index == ParameterTable::kF1Cutoff || index == ParameterTable::kF2Cutoff) {
+    if (index == kF1Cutoff && On(rows_[kFilterLink][0])) {
+      targets_[kF2Cutoff] = Clamp01(value + linkOffset_);
+      if (immediate) rows_[kF2Cutoff][0] = targets_[kF2Cutoff];
+    } else if (index == kF2Cutoff || index == kFilterLink) {
       UpdateLinkOffset();
     }
     return;
@@ -41,30 +102,49 @@ void NorvProcess::SetParameter(int32_t index, int32_t source, float value, bool 
   UpdateModulatedFlag(index);
 }
 
+void NorvProcess::SetImmediate(int32_t index, float value) {
+  SetParameter(index, 0, value, true);
+}
+
 void NorvProcess::Snap() {
   for (int32_t index = 0; index < kNumParameters; ++index) rows_[index][0] = targets_[index];
-  UpdateLinkOffset();
 }
 
 void NorvProcess::Reset() {
   for (int32_t index = 0; index < kNumParameters; ++index) {
-    const float value = ParameterTable::GetParameterDefaultValue(index);
+    const float value = GetParameterDefaultValue(index);
     targets_[index] = value;
     rows_[index].fill(0.0f);
     rows_[index][0] = value;
     modulated_[index] = 0;
     modulatedValues_[index] = value;
+    slopes_[index] = 0.0f;
   }
   for (int32_t source = 0; source < kNumColumns; ++source) SetPolarMode(source, true);
   macroValues_.fill(0.0f);
-  UpdateLinkOffset();
+  sourceValues_.fill(0.0f);
+  rawSourceValues_.fill(0.0f);
+  velocity_ = pitch_ = noteRandom_ = noise_ = 0.0f;
+  linkOffset_ = 0.0f;
+  ResetParts();
+}
+
+void NorvProcess::ResetParts() {
+  for (auto& slot : slots_) slot.Reset();
+  drive_.Reset();
+  compressor_.Reset();
+  mixer_.Reset();
+  for (auto& lfo : lfos_) lfo.SetPhase(0.0);
+  envelope_.Trigger();
+  follower_.Reset();
+  sampleAndHold_.Reset();
 }
 
 void NorvProcess::SetPolarMode(int32_t source, bool unipolar) {
   if (source < 0 || source >= kNumColumns) return;
   unipolar_[source] = unipolar ? 1 : 0;
-  polarityScale_[source] = unipolar ? 1.0f : 2.0f;
-  polarityOffset_[source] = unipolar ? 0.0f : 1.0f;
+  polarity_.scale[source] = unipolar ? 1.0f : 2.0f;
+  polarity_.offset[source] = unipolar ? 0.0f : 1.0f;
 }
 
 bool NorvProcess::IsUnipolar(int32_t source) const {
@@ -83,16 +163,46 @@ void NorvProcess::RemoveModulation(int32_t index, int32_t source) {
 
 void NorvProcess::RemoveModDestinations(int32_t source) {
   if (source != -1 && !IsValidSource(source)) return;
-  for (int32_t index = 0; index < kNumParameters; ++index) RemoveModulation(index, source);
+  for (auto& row : rows_) {
+    if (source == -1) {
+      std::fill(row.begin() + 1, row.end(), 0.0f);
+    } else {
+      row[source] = 0.0f;
+    }
+  }
 }
 
 void NorvProcess::SetMacroValue(int32_t axis, float value) {
   if (axis < 0 || axis > 1 || std::isnan(value)) return;
-  macroValues_[axis] = std::clamp(value, 0.0f, 1.0f);
+  macroValues_[axis] = value;
 }
 
 float NorvProcess::MacroValue(int32_t axis) const {
   return (axis >= 0 && axis <= 1) ? macroValues_[axis] : 0.0f;
+}
+
+void NorvProcess::SetLinkOffset(float offset) {
+  if (std::isfinite(offset)) linkOffset_ = offset;
+}
+
+void NorvProcess::RecomputeModulatedFlags() {
+  for (int32_t index = 0; index < kNumParameters; ++index) UpdateModulatedFlag(index);
+}
+
+float NorvProcess::RowValue(int32_t index, int32_t column) const {
+  return IsValidIndex(index) && column >= 0 && column < kNumColumns ? rows_[index][column] : 0.0f;
+}
+
+bool NorvProcess::IsSourceUsed(int32_t source) const {
+  if (!IsValidSource(source)) return false;
+  for (const auto& row : rows_) {
+    if (std::fabs(row[source]) >= Transmod::kDepthThreshold) return true;
+  }
+  return false;
+}
+
+float NorvProcess::SourceValue(int32_t source) const {
+  return IsValidSource(source) ? sourceValues_[source] : 0.0f;
 }
 
 float NorvProcess::Target(int32_t index) const {
@@ -111,27 +221,299 @@ bool NorvProcess::IsModulated(int32_t index) const {
   return IsValidIndex(index) && modulated_[index] != 0;
 }
 
-void NorvProcess::Process(const float* const* inputs, float* const* outputs, int32_t frames) {
-  for (int32_t start = 0; start < frames; start += kSubBlockSize) {
-    const int32_t count = std::min(kSubBlockSize, frames - start);
-    const size_t bytes = static_cast<size_t>(count) * sizeof(float);
-    for (int channel = 0; channel < 2; ++channel) {
-      if (outputs[channel] != inputs[channel]) {
-        std::memmove(outputs[channel] + start, inputs[channel] + start, bytes);
-      }
-    }
-    if (interpolator_) interpolator_->InterpolateProcess();
-  }
+float NorvProcess::ModulatedValue(int32_t index) const {
+  return IsValidIndex(index) ? modulatedValues_[index] : 0.0f;
+}
+
+float NorvProcess::Slope(int32_t index) const {
+  return IsValidIndex(index) ? slopes_[index] : 0.0f;
 }
 
 void NorvProcess::UpdateModulatedFlag(int32_t index) {
-  uint8_t modulated = 0;
-  for (int32_t source = 1; source < kNumColumns; ++source) {
-    if (std::fabs(rows_[index][source]) >= 1e-6f) modulated = 1;
-  }
-  modulated_[index] = modulated;
+  modulated_[index] = Transmod::HasDepth(rows_[index].data()) ? 1 : 0;
 }
 
 void NorvProcess::UpdateLinkOffset() {
-  linkOffset_ = rows_[ParameterTable::kF2Cutoff][0] - rows_[ParameterTable::kF1Cutoff][0];
+  // Targets rather than bases: a knob drag leaves the base a glide behind, and an offset taken
+  // from there would put a later linked move off by that remainder.
+  linkOffset_ = targets_[kF2Cutoff] - targets_[kF1Cutoff];
+}
+
+// --- Notes ------------------------------------------------------------------------------------
+
+void NorvProcess::NoteOnSources(int32_t velocity) {
+  velocity_ = std::min(static_cast<float>(velocity) / 128.0f, 1.0f);
+  noteRandom_ = noteRandomGenerator_.Draw(0.0f, 1.0f);
+}
+
+void NorvProcess::SetPitchNote(int32_t note) {
+  pitch_ = std::min(static_cast<float>(note) / 128.0f, 1.0f);
+}
+
+void NorvProcess::SetCutoffFromNote(int32_t slot, int32_t note) {
+  const SlotParameters& p = kSlotParameters[slot & 1];
+  // Key tracking per filter type: a touch of extra brightness for high notes, none for the comb,
+  // whose pitch must follow the note exactly.
+  static constexpr float kKeyTracking[4] = {0.005f, 0.008f, 0.0025f, 0.0f};
+  const int32_t type = ItemFromValue(rows_[p.type][0], 4);
+  const float keyFraction = std::min(static_cast<float>(note) / 128.0f, 1.0f);
+  const float w = keyFraction * keyFraction * kKeyTracking[type];
+  const float cutoff = ((static_cast<float>(note) - 69.0f) / 12.0f + 6.0f) / 12.0f + w;
+  SetParameter(p.cutoff, 0, Clamp01(cutoff), false);
+}
+
+void NorvProcess::RestartEnvelope() {
+  envelope_.Trigger();
+}
+
+void NorvProcess::RestartLFO(int32_t lfo) {
+  const int32_t phase = lfo == 0 ? kLFO1Phase : kLFO2Phase;
+  lfos_[lfo & 1].SetPhase(rows_[phase][0]);
+}
+
+void NorvProcess::AlignLFOs(double songPosition, double tempo) {
+  if (!(tempo > 0.0)) tempo = 120.0;
+  // Values set at this block's start must count, not the last sub-block's.
+  StoreModulationValues();
+  ModulateParameters(0, kFirstAudioParameter);
+  const auto bpm = static_cast<float>(tempo);
+  lfos_[0].Update(Mod(kLFO1Rate), On(Mod(kLFO1Sync)), bpm, Mod(kLFO1Shape), Mod(kLFO1Swing));
+  lfos_[1].Update(Mod(kLFO2Rate), On(Mod(kLFO2Sync)), bpm, Mod(kLFO2Shape), Mod(kLFO2Swing));
+  lfos_[0].AlignToTransport(songPosition, bpm, Mod(kLFO1Phase));
+  lfos_[1].AlignToTransport(songPosition, bpm, Mod(kLFO2Phase));
+}
+
+// --- Block ------------------------------------------------------------------------------------
+
+void NorvProcess::Process(const float* const* inputs, float* const* outputs, float* const* scratch,
+                          int32_t frames, double tempo, int32_t focusParameter) {
+  tempo_ = tempo > 0.0 && std::isfinite(tempo) ? tempo : 120.0;
+  ComputeSlopes(focusParameter);
+  for (int32_t start = 0; start < frames; start += kSubBlockSize) {
+    const Block block{inputs, outputs, scratch, start, std::min(kSubBlockSize, frames - start)};
+    GlideBases(block.count);
+    StoreModulationValues();
+    ModulateParameters(0, kFirstAudioParameter);
+    RunSources(block);
+    StoreModulationValues();
+    ModulateParameters(kFirstAudioParameter, kNumParameters);
+    RunChain(block);
+    if (interpolator_) interpolator_->InterpolateProcess();
+    ComputeSlopes(focusParameter);
+  }
+}
+
+void NorvProcess::ComputeSlopes(int32_t focusParameter) {
+  for (int32_t index = 0; index < kNumParameters; ++index) {
+    slopes_[index] = (targets_[index] - rows_[index][0]) * slewCoefficient_;
+  }
+  if (IsValidIndex(focusParameter)) slopes_[focusParameter] *= kFocusSlowdown;
+}
+
+void NorvProcess::GlideBases(int32_t count) {
+  for (int32_t index = 0; index < kNumParameters; ++index) {
+    float& base = rows_[index][0];
+    const float remaining = targets_[index] - base;
+    if (std::fabs(remaining) < kGlideTolerance) continue;
+    const float step = static_cast<float>(count) * slopes_[index];
+    // A short slew time must not step past the target and ring around it.
+    base = std::fabs(step) >= std::fabs(remaining) ? targets_[index] : base + step;
+  }
+}
+
+void NorvProcess::StoreModulationValues() {
+  rawSourceValues_[0] = 0.0f;
+  for (int32_t source = 1; source < kNumColumns; ++source) {
+    sourceValues_[source] = rawSourceValues_[source];
+  }
+  sourceValues_[static_cast<int32_t>(TransmodSource::kVelocity)] = velocity_;
+  sourceValues_[static_cast<int32_t>(TransmodSource::kPitch)] = pitch_;
+  sourceValues_[static_cast<int32_t>(TransmodSource::kNoise)] = noise_;
+  sourceValues_[static_cast<int32_t>(TransmodSource::kRandom)] = noteRandom_;
+  sourceValues_[static_cast<int32_t>(TransmodSource::kC1)] = macroValues_[0];
+  sourceValues_[static_cast<int32_t>(TransmodSource::kC2)] = macroValues_[1];
+}
+
+float NorvProcess::RoutingSum(int32_t index) const {
+  return Transmod::RoutingSum(rows_[index].data(), sourceValues_.data(), polarity_);
+}
+
+void NorvProcess::ModulateParameters(int32_t from, int32_t to) {
+  for (int32_t index = from; index < to; ++index) {
+    modulatedValues_[index] = Clamp01(modulated_[index] != 0 ? RoutingSum(index) : rows_[index][0]);
+  }
+}
+
+void NorvProcess::RunSources(const Block& block) {
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  const float* const* in = block.inputs;
+  float* follower = block.scratch[kFollowerInput] + o;
+  for (int32_t i = 0; i < k; ++i) {
+    follower[i] = On(Mod(kEnvFollowSource)) ? in[2][o + i] : (in[0][o + i] + in[1][o + i]) * 0.5f;
+  }
+  const bool sampleInput = On(Mod(kSandHSource));
+  if (sampleInput) std::memcpy(block.scratch[kSandHInput] + o, in[2] + o, sizeof(float) * k);
+  const auto bpm = static_cast<float>(tempo_);
+  float* lfo1 = block.scratch[kLFO1Buffer] + o;
+  float* lfo2 = block.scratch[kLFO2Buffer] + o;
+  float* held = block.scratch[kSandHBuffer] + o;
+  float* envelope = block.scratch[kEnvBuffer] + o;
+  float* followed = block.scratch[kFollowerBuffer] + o;
+  lfos_[0].Update(Mod(kLFO1Rate), On(Mod(kLFO1Sync)), bpm, Mod(kLFO1Shape), Mod(kLFO1Swing));
+  lfos_[0].Render(lfo1, k);
+  lfos_[1].Update(Mod(kLFO2Rate), On(Mod(kLFO2Sync)), bpm, Mod(kLFO2Shape), Mod(kLFO2Swing));
+  lfos_[1].Render(lfo2, k);
+  sampleAndHold_.Update(LFO::ComputeRate(Mod(kSandHRate), On(Mod(kSandHSync)), bpm),
+                        Mod(kSandHSlew));
+  sampleAndHold_.Render(sampleInput ? block.scratch[kSandHInput] + o : nullptr, held, k);
+  envelope_.Update(Mod(kEnvAttack), Mod(kEnvHold), Mod(kEnvDecay), Mod(kEnvCurve));
+  envelope_.Render(envelope, k);
+  follower_.Update(Mod(kEnvFollowAttack), Mod(kEnvFollowDecay), Mod(kEnvFollowThresh));
+  follower_.Render(follower, followed, k);
+  const auto squared = [this](int32_t index) { return Mod(index) * Mod(index); };
+  float envelopeValue = envelope[k - 1] * squared(kEnvGain);
+  if (Mod(kEnvVelRespond) != 0.0f) envelopeValue *= velocity_;
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kEnv)] = envelopeValue;
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kLFO1)] = lfo1[k - 1] * squared(kLFO1Gain);
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kLFO2)] = lfo2[k - 1] * squared(kLFO2Gain);
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kSandH)] =
+      held[k - 1] * squared(kSandHGain);
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kEnvFollow)] =
+      followed[k - 1] * squared(kEnvFollowGain);
+  noise_ = noiseGenerator_.Draw(0.0f, 1.0f) * kNoiseScale;
+}
+
+// --- Signal chain -----------------------------------------------------------------------------
+
+void NorvProcess::RunChain(const Block& block) {
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  float* left = block.scratch[kWorkLeft] + o;
+  float* right = block.scratch[kWorkRight] + o;
+  std::memcpy(left, block.inputs[0] + o, sizeof(float) * k);
+  std::memcpy(right, block.inputs[1] + o, sizeof(float) * k);
+  const bool driveOn = On(Mod(kDriveActive));
+  if (driveOn) {
+    drive_.SetMode(static_cast<uint32_t>(6.0f * Mod(kDriveMode) + 0.5f));
+    drive_.SetTargetGain(VDSP::Distortion::GainForAmount(Mod(kDriveAmount)));
+  }
+  if (driveOn && On(Mod(kDrivePre))) drive_.Process(left, right, k);
+  RunFilters(block);
+  if (driveOn && !On(Mod(kDrivePre))) drive_.Process(left, right, k);
+  RunDynamics(block);
+}
+
+void NorvProcess::SetSlotControls(int32_t slot, float cutoff) {
+  const SlotParameters& p = kSlotParameters[slot];
+  slots_[slot].SetControls(cutoff, Mod(p.res), Mod(p.mode), Mod(p.type), Mod(p.gainPre),
+                           Mod(p.gainPost), Mod(p.pan));
+}
+
+void NorvProcess::RunFilters(const Block& block) {
+  if (Mod(kF1FM) > kFMDepthThreshold || Mod(kF2FM) > kFMDepthThreshold) {
+    RunFiltersPerSample(block);
+    return;
+  }
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  const float inverseK = 1.0f / static_cast<float>(k);
+  float* left = block.scratch[kWorkLeft] + o;
+  float* right = block.scratch[kWorkRight] + o;
+  const bool active1 = On(Mod(kF1Active));
+  const bool active2 = On(Mod(kF2Active));
+  SetSlotControls(0, Mod(kF1Cutoff));
+  SetSlotControls(1, Mod(kF2Cutoff));
+  if (!On(Mod(kFilterLayout))) {
+    if (active1) slots_[0].ProcessStereo(left, right, k, inverseK);
+    if (active2) slots_[1].ProcessStereo(left, right, k, inverseK);
+    return;
+  }
+  float* copyLeft = block.scratch[kParallelLeft] + o;
+  float* copyRight = block.scratch[kParallelRight] + o;
+  std::memcpy(copyLeft, left, sizeof(float) * k);
+  std::memcpy(copyRight, right, sizeof(float) * k);
+  if (active1) slots_[0].ProcessStereo(left, right, k, inverseK);
+  if (!active2) return;
+  slots_[1].ProcessStereo(copyLeft, copyRight, k, inverseK);
+  for (int32_t i = 0; i < k; ++i) {
+    left[i] += copyLeft[i];
+    right[i] += copyRight[i];
+  }
+}
+
+void NorvProcess::FillFMSource(const Block& block, int32_t slot, float* destination) {
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  const float* const* in = block.inputs;
+  const int32_t item = static_cast<int32_t>(3.0f * Mod(kSlotParameters[slot].fmSource) + 0.5f);
+  if (item <= 1) {
+    const float* lfo = block.scratch[item == 0 ? kLFO1Buffer : kLFO2Buffer] + o;
+    const float gain = Mod(item == 0 ? kLFO1Gain : kLFO2Gain);
+    for (int32_t i = 0; i < k; ++i) destination[i] = lfo[i] * gain * gain;
+    return;
+  }
+  const float* a = in[item == 2 ? 0 : 2] + o;
+  const float* b = in[item == 2 ? 1 : 3] + o;
+  for (int32_t i = 0; i < k; ++i) destination[i] = (a[i] + b[i]) * 0.5f + 0.5f;
+}
+
+void NorvProcess::RunFiltersPerSample(const Block& block) {
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  float* left = block.scratch[kWorkLeft] + o;
+  float* right = block.scratch[kWorkRight] + o;
+  float* copyLeft = block.scratch[kParallelLeft] + o;
+  float* copyRight = block.scratch[kParallelRight] + o;
+  float* fm[2] = {block.scratch[kFM1Buffer] + o, block.scratch[kFM2Buffer] + o};
+  FillFMSource(block, 0, fm[0]);
+  FillFMSource(block, 1, fm[1]);
+  const bool active[2] = {On(Mod(kF1Active)), On(Mod(kF2Active))};
+  const bool parallel = On(Mod(kFilterLayout));
+  if (parallel) {
+    std::memcpy(copyLeft, left, sizeof(float) * k);
+    std::memcpy(copyRight, right, sizeof(float) * k);
+  }
+  float depth[2];
+  float sum[2];
+  for (int32_t slot = 0; slot < 2; ++slot) {
+    const float d = Mod(kSlotParameters[slot].fm);
+    depth[slot] = d * d * kFMSwing;
+    // Taken whether or not the cutoff carries a depth: the FM swing adds to the routing sum.
+    sum[slot] = RoutingSum(kSlotParameters[slot].cutoff);
+  }
+  for (int32_t i = 0; i < k; ++i) {
+    for (int32_t slot = 0; slot < 2; ++slot) {
+      SetSlotControls(slot, Clamp01(sum[slot] + depth[slot] * (2.0f * fm[slot][i] - 1.0f)));
+    }
+    if (active[0]) slots_[0].ProcessStereo(left + i, right + i, 1, 1.0f);
+    float* l2 = parallel ? copyLeft : left;
+    float* r2 = parallel ? copyRight : right;
+    if (active[1]) slots_[1].ProcessStereo(l2 + i, r2 + i, 1, 1.0f);
+  }
+  if (!parallel || !active[1]) return;
+  for (int32_t i = 0; i < k; ++i) {
+    left[i] += copyLeft[i];
+    right[i] += copyRight[i];
+  }
+}
+
+void NorvProcess::RunDynamics(const Block& block) {
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  float* left = block.scratch[kWorkLeft] + o;
+  float* right = block.scratch[kWorkRight] + o;
+  const bool hard = On(Mod(kCompMode));
+  compressor_.SetChargingResistance(hard ? kHardChargeOhms : kSoftChargeOhms);
+  compressor_.SetDischargeResistance(hard ? kHardDischargeOhms : kSoftDischargeOhms);
+  compressor_.SetRatio(hard ? kHardRatio : kSoftRatio);
+  const float amount = Mod(kComp);
+  compressor_.SetThreshold((1.0f - amount) * 0.88f + 0.12f);
+  compressor_.SetLevel(amount * 0.5f + 0.3f);
+  compressor_.Process(left, right, left, right, left, right, k);
+  // The Bypass switch reads its base: a modulation source must not be able to bypass the chain.
+  const float wet = On(rows_[kBypass][0]) ? Mod(kMix) : 0.0f;
+  mixer_.Set(wet, Mod(kGain));
+  mixer_.Process(block.inputs[0] + o, block.inputs[1] + o, left, right, block.outputs[0] + o,
+                 block.outputs[1] + o, k, 1.0f / static_cast<float>(k));
 }

@@ -1,10 +1,303 @@
-// The plug-in's state document: host chunk, preset files and the default preset.
+// The plug-in's state document: host chunk, preset files, the default preset and the bindings
+// document, and the hand-over of a loaded state to the audio thread.
 #include "plugin/Norv.h"
 
-int32_t Norv::getChunk(void**, bool) { return 0; }
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+#include <system_error>
+#include <thread>
 
-int32_t Norv::setChunk(void*, int32_t, bool) { return 0; }
+#include "modulation/BindingMap.h"
+#include "modulation/TimeInfo.h"
+#include "plugin/ParameterTable.h"
+#include "plugin/StateDocument.h"
+#include "support/Log.h"
+#include "support/Paths.h"
+#include "support/VException.h"
 
-bool Norv::SerializeState(const std::filesystem::path&, bool) { return false; }
+namespace {
 
-bool Norv::SerializeBindingMap(const std::filesystem::path&, bool) { return false; }
+constexpr const char* kHostChunkFile = "LastHostChunk.norv";
+
+bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code error;
+  if (std::filesystem::equivalent(a, b, error)) return true;
+  return a.lexically_normal() == b.lexically_normal();
+}
+
+bool WriteWholeFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return false;
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();
+  return !file.fail();
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& text) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return !file.bad();
+}
+
+}  // namespace
+
+// Everything here but the audio-thread calls runs under the store's UI mutex.
+struct Norv::StateHolder {
+  NorvState::StateStore store;
+
+  // The engine's values as they are now. The thread that owns the engine.
+  static NorvState::PluginState Capture(Norv& norv);
+  // Applies a loaded state. The thread that owns the engine; a state with a new oversampling
+  // factor only while no audio runs (the rebuild allocates).
+  static void Apply(Norv& norv, NorvState::PluginState& state);
+  static void Publish(Norv& norv);
+  // UI thread: the state a reader should see now, whoever owns the engine.
+  static NorvState::PluginState Current(Norv& norv);
+  // UI thread: loads a parsed document (see SerializeState); the default preset loads with the
+  // bindings' lock flag cleared.
+  static bool LoadEntireState(Norv& norv, const VFoundation::XmlDocument& document,
+                              bool defaultPreset);
+  // UI thread: opens the file and loads it.
+  static bool LoadEntireStateFromFile(Norv& norv, const std::filesystem::path& path);
+  // UI thread: the state document as text.
+  static std::string Print(Norv& norv);
+  // UI thread: a factor change that a load handed to the audio thread parks the engine; the rebuild
+  // that allocates is done here as soon as it has.
+  static void FinishOversamplingChange(Norv& norv);
+};
+
+void Norv::StateHolderDeleter::operator()(StateHolder* holder) const {
+  delete holder;
+}
+
+NorvState::PluginState Norv::StateHolder::Capture(Norv& norv) {
+  NorvState::PluginState state;
+  norv.engine_.SerializeAsXML(&state.engine, true);
+  const TimeInfo& time = norv.timeInfo_;
+  state.tempo = {time.Tempo(), time.TimeSigNumerator(), time.TimeSigDenominator(), time.Metro(),
+                 time.Quantize()};
+  state.oversample = norv.OversamplingFactor();
+  state.hasEngine = state.hasTempo = state.hasOversample = true;
+  return state;
+}
+
+void Norv::StateHolder::Apply(Norv& norv, NorvState::PluginState& state) {
+  if (state.hasTempo) {
+    TimeInfo& time = norv.timeInfo_;
+    time.SetTempo(state.tempo.tempo);
+    TimeInfo::HostTime signature;
+    signature.timeSigNumerator = state.tempo.numerator;
+    signature.timeSigDenominator = state.tempo.denominator;
+    time.ReadHostTime(signature);
+    time.SetMetro(state.tempo.metro);
+    time.SetQuantize(state.tempo.quantize);
+  }
+  if (state.hasOversample && state.oversample != norv.OversamplingFactor()) {
+    norv.HandleSetOversampling(state.oversample);
+    norv.ConfigureResamplers();
+  }
+  if (state.hasEngine) {
+    norv.engine_.SerializeAsXML(&state.engine, false);
+    // Bindings rest at the loaded values, so the next host or controller change glides from there.
+    for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
+      norv.bindingMap_->SyncHostParameter(index, norv.engine_.Target(index));
+    }
+  }
+  norv.PostToEditor(MessageType::e_updatePresetLoaded);
+}
+
+void Norv::StateHolder::Publish(Norv& norv) {
+  const NorvState::PluginState state = Capture(norv);
+  norv.state_->store.Publish(state.engine, state.tempo);
+}
+
+NorvState::PluginState Norv::StateHolder::Current(Norv& norv) {
+  // A load the audio thread has not applied yet (it may have been suspended since) is what the
+  // engine is about to hold. Asked first: once it reads as applied, the published values that are
+  // read next already contain it.
+  NorvState::PluginState pending;
+  const bool hasPending = norv.state_->store.UnappliedLoad(pending);
+  NorvState::PluginState current;
+  if (!norv.IsAudioRunning() || !norv.state_->store.ReadPublished(current.engine, current.tempo)) {
+    current = Capture(norv);
+  }
+  current.oversample = norv.OversamplingFactor();
+  current.hasEngine = current.hasTempo = current.hasOversample = true;
+  if (hasPending) {
+    if (pending.hasEngine) current.engine = pending.engine;
+    if (pending.hasTempo) current.tempo = pending.tempo;
+  }
+  return current;
+}
+
+bool Norv::StateHolder::LoadEntireState(Norv& norv, const VFoundation::XmlDocument& document,
+                                        bool defaultPreset) {
+  NorvState::PluginState state;
+  std::string name = norv.LastPresetName();
+  if (!NorvState::ReadStateDocument(document, state, name)) return false;
+
+  BindingMap& bindings = *norv.bindingMap_;
+  const bool wasLocked = bindings.BindingsLocked();
+  if (defaultPreset) bindings.SetBindingsLocked(false);
+
+  norv.state_->store.StopLoads();
+  // Host changes made before the load must not land on top of it at the next block; the assignable
+  // parameters are not part of the state and keep theirs.
+  norv.pendingChanges_.TakeAll([&](int32_t index, float value) {
+    if (index >= ParameterTable::kNumFixedParameters) norv.pendingChanges_.Mark(index, value);
+  });
+  if (state.hasEngine) {
+    // The host reads the parameters back right after a chunk load.
+    for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
+      bindings.SetVSTParameter(index, state.engine.rows[index][0]);
+    }
+  }
+  if (norv.IsAudioRunning()) {
+    // The factor change goes its own way: the audio thread parks the engine at its next block and
+    // the rebuild, which allocates, runs here (or at the next resume or editor idle call).
+    const bool newFactor = state.hasOversample && state.oversample != norv.OversamplingFactor();
+    const int32_t factor = state.oversample;
+    state.hasOversample = false;
+    norv.state_->store.PostLoad(state);
+    if (newFactor) {
+      norv.HandleSetOversampling(factor);
+      FinishOversamplingChange(norv);
+    }
+  } else {
+    norv.state_->store.ClearLoads();
+    Apply(norv, state);
+    Publish(norv);
+  }
+  norv.presetNameReset_.store(false);
+  norv.lastPresetName_ = name;
+
+  if (defaultPreset && !bindings.BindingsLocked()) bindings.SetBindingsLocked(wasLocked);
+  return true;
+}
+
+bool Norv::StateHolder::LoadEntireStateFromFile(Norv& norv, const std::filesystem::path& path) {
+  VFoundation::XmlDocument document;
+  if (!document.Load(path, NorvState::kRootName)) return false;
+  const bool defaultPreset = SamePath(path, VApplication::Paths::GetDefaultPresetFile());
+  std::lock_guard<std::mutex> lock(norv.state_->store.UiMutex());
+  return LoadEntireState(norv, document, defaultPreset);
+}
+
+void Norv::StateHolder::FinishOversamplingChange(Norv& norv) {
+  // A few blocks at any host block size; without audio the next resume or editor idle call finishes
+  // it instead.
+  constexpr int kWaitSteps = 500;
+  for (int step = 0; step < kWaitSteps && norv.IsAudioRunning(); ++step) {
+    if (norv.reconfigureState_.load() == kReconfigureParked) {
+      norv.ApplyPendingReconfiguration();
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+std::string Norv::StateHolder::Print(Norv& norv) {
+  VFoundation::XmlDocument document;
+  NorvState::WriteStateDocument(document, Current(norv), norv.LastPresetName());
+  return document.Print();
+}
+
+// --- Entry points -----------------------------------------------------------------------------
+
+int32_t Norv::getChunk(void** data, bool) {
+  return VFoundation::Guarded("Norv::getChunk", 0, [&]() -> int32_t {
+    if (!data || !state_) return 0;
+    std::lock_guard<std::mutex> lock(state_->store.UiMutex());
+    const std::string text = StateHolder::Print(*this);
+    // The chunk goes through the staging file; should another instance have rewritten it between
+    // our write and read, or the folder be read-only, the host still gets this instance's state.
+    const std::filesystem::path file = VApplication::Paths::GetTemporaryPath() / kHostChunkFile;
+    std::string readBack;
+    if (!WriteWholeFile(file, text) || !ReadWholeFile(file, readBack) || readBack != text) {
+      VFoundation::Log(
+          "Norv::getChunk, the chunk file could not be used; "
+          "chunk taken from memory\n");
+      readBack = text;
+    }
+    std::vector<char>& block = state_->store.HostChunk();
+    block.assign(readBack.begin(), readBack.end());
+    // Some hosts treat the chunk as a C string.
+    block.push_back('\0');
+    *data = block.data();
+    return static_cast<int32_t>(readBack.size());
+  });
+}
+
+int32_t Norv::setChunk(void* data, int32_t byteSize, bool) {
+  return VFoundation::Guarded("Norv::setChunk", 0, [&]() -> int32_t {
+    if (!data || byteSize <= 0 || !state_) return 0;
+    VFoundation::XmlDocument document;
+    const std::string_view text(static_cast<const char*>(data), static_cast<size_t>(byteSize));
+    if (!document.Parse(text, NorvState::kRootName)) return 0;
+    std::lock_guard<std::mutex> lock(state_->store.UiMutex());
+    return StateHolder::LoadEntireState(*this, document, false) ? 1 : 0;
+  });
+}
+
+bool Norv::SerializeState(const std::filesystem::path& path, bool save) {
+  return VFoundation::Guarded("Norv::SerializeState", false, [&] {
+    if (!state_) return false;
+    if (!save) return StateHolder::LoadEntireStateFromFile(*this, path);
+    std::lock_guard<std::mutex> lock(state_->store.UiMutex());
+    // A preset saved under a name carries that name; the default preset keeps the current one.
+    std::string name = LastPresetName();
+    if (!SamePath(path, VApplication::Paths::GetDefaultPresetFile()) && !path.stem().empty()) {
+      name = VApplication::Paths::ToUtf8(path.stem());
+    }
+    VFoundation::XmlDocument document;
+    NorvState::WriteStateDocument(document, StateHolder::Current(*this), name);
+    if (!document.Save(path)) return false;
+    presetNameReset_.store(false);
+    lastPresetName_ = name;
+    return true;
+  });
+}
+
+bool Norv::SerializeBindingMap(const std::filesystem::path& path, bool save) {
+  return VFoundation::Guarded("Norv::SerializeBindingMap", false, [&] {
+    if (!state_) return false;
+    VFoundation::XmlDocument document;
+    if (save) {
+      document.CreateNew(NorvState::kRootName);
+      std::lock_guard<std::mutex> lock(state_->store.UiMutex());
+      return bindingMap_->SerializeAsXML(document.Root(), true) && document.Save(path);
+    }
+    if (!document.Load(path, NorvState::kRootName)) return false;
+    std::lock_guard<std::mutex> lock(state_->store.UiMutex());
+    return bindingMap_->SerializeAsXML(document.Root(), false);
+  });
+}
+
+void Norv::LoadDefaultPresetIfPresent() {
+  VFoundation::GuardedVoid("Norv::LoadDefaultPresetIfPresent", [&] {
+    if (!state_) state_.reset(new StateHolder);
+    StateHolder::Publish(*this);
+    const std::filesystem::path file = VApplication::Paths::GetDefaultPresetFile();
+    std::error_code error;
+    if (std::filesystem::is_regular_file(file, error)) SerializeState(file, false);
+  });
+}
+
+void Norv::ApplyPendingState() {
+  if (!state_) return;
+  // While an oversampling change is on its way, the UI thread may be rebuilding the filters: the
+  // load (which resets them) waits for the first block after the rebuild.
+  NorvState::PendingLoad* load = IsReconfigurationPending() ? nullptr : state_->store.TakeLoad();
+  if (load) StateHolder::Apply(*this, load->state);
+  StateHolder::Publish(*this);
+  state_->store.EndLoad(load);
+}
+
+const std::string& Norv::LastPresetName() {
+  if (presetNameReset_.exchange(false)) lastPresetName_ = "Default";
+  return lastPresetName_;
+}

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -131,8 +132,11 @@ struct Control {
 };
 
 Control& TheControl() {
+  // Static storage, never destroyed: the unload hook may still log after static destruction has
+  // begun, and repeated loads of the library must not leave heap blocks behind.
+  alignas(Control) static unsigned char storage[sizeof(Control)];
   static Control* control = [] {
-    auto* made = new Control;
+    auto* made = new (storage) Control;
     made->wake = Platform::CreateWakeEvent();
     return made;
   }();

@@ -1,7 +1,10 @@
 // Preferences as text values under the product key, kept by the platform's preference store.
 #include "support/Options.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
+#include <new>
 #include <optional>
 
 #include "support/Paths.h"
@@ -14,22 +17,35 @@ namespace {
 
 namespace Platform = VFoundation::Platform;
 
-// Leaked on purpose: preferences may still be read from a library's unload hook after static
-// destruction has begun.
-std::mutex& KeyMutex() {
-  static std::mutex* mutex = new std::mutex;
-  return *mutex;
+// Never destroyed, and kept in static storage rather than on the heap: preferences may still be
+// read from a library's unload hook after static destruction has begun, and a host that loads and
+// unloads the library many times must not lose memory each time.
+template <typename T>
+T& Immortal() {
+  alignas(T) static unsigned char storage[sizeof(T)];
+  static T* object = new (storage) T();
+  return *object;
 }
 
-std::string& KeyStorage() {
-  static std::string* key = new std::string("Software\\Quorvanta\\Tavo");
-  return *key;
+std::mutex& KeyMutex() {
+  return Immortal<std::mutex>();
+}
+
+struct ProductKeyText {
+  char text[256] = "Software\\Quorvanta\\Tavo";
+};
+
+ProductKeyText& KeyStorage() {
+  return Immortal<ProductKeyText>();
 }
 
 // One store access at a time, also across the read-modify-write of the Linux preference file.
+struct StoreMutexHolder {
+  std::mutex mutex;
+};
+
 std::mutex& StoreMutex() {
-  static std::mutex* mutex = new std::mutex;
-  return *mutex;
+  return Immortal<StoreMutexHolder>().mutex;
 }
 
 Platform::PreferenceLocation Location() {
@@ -65,12 +81,15 @@ bool WriteText(const char* name, std::string_view value) {
 
 void Options::SetProductKey(std::string_view key) {
   std::lock_guard<std::mutex> lock(KeyMutex());
-  KeyStorage().assign(key);
+  char* text = KeyStorage().text;
+  const size_t length = std::min(key.size(), sizeof KeyStorage().text - 1);
+  std::memcpy(text, key.data(), length);
+  text[length] = 0;
 }
 
 std::string Options::ProductKey() {
   std::lock_guard<std::mutex> lock(KeyMutex());
-  return KeyStorage();
+  return std::string(KeyStorage().text);
 }
 
 double Options::ReadFloat(const char* name, double fallback) {

@@ -1,5 +1,7 @@
 // Linux: plain POSIX threads and wake-up events for background writers.
 #include <pthread.h>
+
+#include <atomic>
 #include <time.h>
 
 #include <new>
@@ -51,8 +53,19 @@ void EndThreadNow(ThreadHandle thread) {
   JoinThread(thread);
 }
 
+// The few wake events a process needs live in static storage: the log's event outlives every
+// instance and must not stay behind on the heap each time the library is unloaded.
+Event* NewEvent() {
+  constexpr int kPoolSize = 8;
+  alignas(Event) static unsigned char pool[kPoolSize][sizeof(Event)];
+  static std::atomic<int> used{0};
+  const int slot = used.fetch_add(1);
+  if (slot < kPoolSize) return new (pool[slot]) Event;
+  return new (std::nothrow) Event;
+}
+
 EventHandle CreateWakeEvent() {
-  auto* event = new (std::nothrow) Event;
+  Event* event = NewEvent();
   if (!event) return nullptr;
   pthread_condattr_t attributes;
   pthread_condattr_init(&attributes);

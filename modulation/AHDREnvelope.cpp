@@ -1,0 +1,134 @@
+// Attack-hold-decay envelope triggered by notes; no release stage, note-offs are ignored.
+#include "modulation/AHDREnvelope.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "modulation/EnvelopeTimes.h"
+
+namespace {
+
+float Clamp01(float x) {
+  return std::fmin(std::fmax(x, 0.0f), 1.0f);
+}
+
+// Below this the decay is inaudible as modulation (about -86 dB) and the envelope stops.
+constexpr float kFinishedLevel = 5e-5f;
+
+}  // namespace
+
+AHDREnvelope::AHDREnvelope() {
+  Update(0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+void AHDREnvelope::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
+  SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
+  Update(attackValue_, holdValue_, decayValue_, curveValue_);
+}
+
+void AHDREnvelope::Update(float attack, float hold, float decay, float curve) {
+  attackValue_ = Clamp01(attack);
+  holdValue_ = Clamp01(hold);
+  decayValue_ = Clamp01(decay);
+  const StageLengths lengths =
+      ConvertToTimeInSamples(attackValue_, holdValue_, decayValue_, processingRateHz_);
+  attackLength_ = lengths.attack;
+  holdLength_ = lengths.hold;
+  decayLength_ = lengths.decay;
+  curveValue_ = Clamp01(curve);
+  const float c = curveValue_;
+  curve_ = 1.0f + 9.0f * c * c * c;
+  attackIncrementTarget_ = 1.0f / attackLength_;
+  decayIncrement_ = 1.0f / decayLength_;
+}
+
+void AHDREnvelope::Trigger() {
+  stage_ = static_cast<int32_t>(Stage::kAttack);
+  output_ = 0.0f;
+  attackIncrement_ = 0.0f;
+  attackAccumulator_ = 0.0f;
+  holdCounter_ = 0;
+  decayPosition_ = 0.0f;
+}
+
+void AHDREnvelope::Render(float* buffer, int32_t count) {
+  if (count <= 0) return;
+  renderCurve_ = curve_;
+  renderDecayIncrement_ = decayIncrement_;
+  // The increment glides to its target across the sub-block, so a length change mid-attack bends
+  // the ramp instead of stepping it; right after a trigger it starts from 0.
+  const float incrementStep =
+      (attackIncrementTarget_ - attackIncrement_) / static_cast<float>(count);
+  int32_t written = 0;
+  if (stage_ == static_cast<int32_t>(Stage::kAttack)) {
+    RenderAttack(buffer, written, count, incrementStep);
+  }
+  if (stage_ == static_cast<int32_t>(Stage::kHold)) RenderHold(buffer, written, count);
+  if (stage_ == static_cast<int32_t>(Stage::kDecay)) RenderDecay(buffer, written, count);
+  std::fill(buffer + written, buffer + count, 0.0f);
+}
+
+void AHDREnvelope::RenderAttack(float* buffer, int32_t& written, int32_t count,
+                                float incrementStep) {
+  while (written < count && output_ < 1.0f) {
+    attackIncrement_ += incrementStep;
+    attackAccumulator_ += attackIncrement_;
+    output_ = attackAccumulator_;
+    buffer[written++] = output_;
+  }
+  // Reaching 1 on the last sample leaves the change of stage to the next sub-block.
+  if (written < count) {
+    stage_ = static_cast<int32_t>(Stage::kHold);
+    holdCounter_ = 0;
+    output_ = 1.0f;
+  }
+}
+
+void AHDREnvelope::RenderHold(float* buffer, int32_t& written, int32_t count) {
+  while (written < count && static_cast<float>(holdCounter_) < holdLength_) {
+    ++holdCounter_;
+    output_ = 1.0f;
+    buffer[written++] = 1.0f;
+  }
+  if (written < count) {
+    stage_ = static_cast<int32_t>(Stage::kDecay);
+    decayPosition_ = 0.0f;
+  }
+}
+
+// Two powers per sub-block: the curve is drawn as a straight line between the sub-block's ends.
+void AHDREnvelope::RenderDecay(float* buffer, int32_t& written, int32_t count) {
+  const int32_t remaining = count - written;
+  if (remaining <= 0) return;
+  const float p0 = decayPosition_;
+  const float p1 = p0 + static_cast<float>(remaining) * renderDecayIncrement_;
+  const float e0 = std::pow(1.0f - std::fmin(p0, 1.0f), renderCurve_);
+  const float e1 = std::pow(1.0f - std::fmin(p1, 1.0f), renderCurve_);
+  const float slope = (e1 - e0) / static_cast<float>(remaining);
+  for (int32_t i = 1; i <= remaining; ++i) {
+    output_ = e0 + slope * static_cast<float>(i);
+    buffer[written++] = output_;
+  }
+  // A NaN output (it cannot arise from clamped parameters) also ends the envelope.
+  if (!(output_ >= kFinishedLevel)) {
+    stage_ = static_cast<int32_t>(Stage::kFinished);
+    output_ = 0.0f;
+  }
+  decayPosition_ = p1;
+}
+
+AHDREnvelope::StageLengths AHDREnvelope::ConvertToTimeInSamples(float attack, float hold,
+                                                                float decay,
+                                                                float processingRateHz) {
+  const float perMs = processingRateHz * 0.001f;
+  const float attackSamples = EnvelopeStageMilliseconds(attack, EnvelopeTimeStage::kAttack) * perMs;
+  const float holdSamples = EnvelopeStageMilliseconds(hold, EnvelopeTimeStage::kHold) * perMs;
+  const float decaySamples = EnvelopeStageMilliseconds(decay, EnvelopeTimeStage::kDecay) * perMs;
+  return {std::fmax(attackSamples, kMinimumRampSamples), holdSamples,
+          std::fmax(decaySamples, kMinimumRampSamples)};
+}
+
+float AHDREnvelope::ConverFromTimeInSecondsToNormalisedFloat(double seconds, int32_t stage) {
+  const int32_t clamped = std::clamp(stage, 0, 2);
+  return ConvertSecondsToNormalised(seconds, static_cast<EnvelopeTimeStage>(clamped));
+}

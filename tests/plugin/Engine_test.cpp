@@ -1,0 +1,700 @@
+// The audio engine and its block driver: glides, switches, the dry rule, filter layouts, link,
+// filter FM, Transmod routing, host time, notes, oversampling and robustness.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "dsp/ResamplerChain.h"
+#include "modulation/RateConversions.h"
+#include "modulation/TimeInfo.h"
+#include "plugin/Norv.h"
+#include "plugin/NorvProcess.h"
+#include "plugin/ParameterTable.h"
+
+namespace {
+
+using namespace ParameterTable;
+constexpr float kPi = 3.14159265f;
+
+// --- The engine on its own --------------------------------------------------------------------
+
+class EngineTest : public ::testing::Test {
+ protected:
+  static constexpr int kMaxFrames = 4096;
+
+  void SetUp() override {
+    engine_.SetSampleRate(88200.0f, 44100.0f, 2);
+    for (auto& channel : inputs_) channel.assign(kMaxFrames, 0.0f);
+    for (auto& channel : outputs_) channel.assign(kMaxFrames, 0.0f);
+    for (auto& buffer : scratch_) buffer.assign(kMaxFrames, 0.0f);
+  }
+
+  void Sine(float hz, float amplitude) {
+    for (int i = 0; i < kMaxFrames; ++i) {
+      const float x = amplitude * std::sin(2.0f * kPi * hz * static_cast<float>(phase_ + i) /
+                                           engine_.ProcessingRateHz());
+      inputs_[0][i] = inputs_[1][i] = x;
+    }
+    phase_ += kMaxFrames;
+  }
+
+  void Run(int frames, int focus = NorvProcess::kNoFocus) {
+    const float* in[4] = {inputs_[0].data(), inputs_[1].data(), inputs_[2].data(),
+                          inputs_[3].data()};
+    float* out[2] = {outputs_[0].data(), outputs_[1].data()};
+    float* scratch[NorvProcess::kScratchBuffersUsed];
+    for (int i = 0; i < NorvProcess::kScratchBuffersUsed; ++i) {
+      std::fill(scratch_[i].begin(), scratch_[i].end(), 0.0f);
+      scratch[i] = scratch_[i].data();
+    }
+    engine_.Process(in, out, scratch, frames, 120.0, focus);
+  }
+
+  float OutputRms(int frames) const {
+    double sum = 0.0;
+    for (int i = 0; i < frames; ++i) sum += outputs_[0][i] * outputs_[0][i];
+    return static_cast<float>(std::sqrt(sum / frames));
+  }
+
+  void Set(int index, float value) { engine_.SetParameter(index, 0, value, true); }
+
+  NorvProcess engine_;
+  std::vector<float> inputs_[4];
+  std::vector<float> outputs_[2];
+  std::vector<float> scratch_[NorvProcess::kScratchBuffersUsed];
+  int phase_ = 0;
+};
+
+TEST_F(EngineTest, ContinuousGlideReaches63PercentInAbout512SamplesAndTheFocusIs20TimesSlower) {
+  struct Case {
+    int focus;
+    int slewSamples;
+    int before;  // samples after which the glide is still short of 63 %
+    int after;   // samples after which it has passed 63 %
+  };
+  const Case cases[] = {
+      {NorvProcess::kNoFocus, 512, 448, 512},
+      {kF1Res, 512, 9600, 10240},
+      {NorvProcess::kNoFocus, 64, 32, 96},
+  };
+  for (const Case& c : cases) {
+    NorvProcess engine;
+    engine.SetSampleRate(88200.0f, 44100.0f, 2);
+    engine.SetSlewTime(c.slewSamples);
+    engine.SetParameter(kF1Res, 0, 1.0f, false);
+    EXPECT_FLOAT_EQ(engine.Base(kF1Res), 0.0f);
+    std::vector<float> zero(32, 0.0f);
+    std::vector<std::vector<float>> scratch(NorvProcess::kScratchBuffersUsed,
+                                            std::vector<float>(32, 0.0f));
+    float* scratchPointers[NorvProcess::kScratchBuffersUsed];
+    for (int i = 0; i < NorvProcess::kScratchBuffersUsed; ++i)
+      scratchPointers[i] = scratch[i].data();
+    std::vector<float> out[2] = {std::vector<float>(32), std::vector<float>(32)};
+    const float* in[4] = {zero.data(), zero.data(), zero.data(), zero.data()};
+    float* outputs[2] = {out[0].data(), out[1].data()};
+    int done = 0;
+    for (; done < c.before; done += 32)
+      engine.Process(in, outputs, scratchPointers, 32, 120.0, c.focus);
+    EXPECT_LT(engine.Base(kF1Res), 0.632f) << c.focus << " " << c.slewSamples;
+    for (; done < c.after; done += 32)
+      engine.Process(in, outputs, scratchPointers, 32, 120.0, c.focus);
+    EXPECT_GT(engine.Base(kF1Res), 0.632f) << c.focus << " " << c.slewSamples;
+    EXPECT_LE(engine.Base(kF1Res), 1.0f);
+  }
+}
+
+TEST_F(EngineTest, ShortSlewTimeLandsOnTheTargetWithoutRinging) {
+  engine_.SetSlewTime(4.0);
+  engine_.SetParameter(kF1Res, 0, 0.8f, false);
+  Run(32);
+  EXPECT_FLOAT_EQ(engine_.Base(kF1Res), 0.8f);
+}
+
+TEST_F(EngineTest, SwitchLikeParametersChangeAtOnce) {
+  for (int index : {kLFO1Sync, kF1Type, kF2Type, kFilterLayout, kBypass, kCompMode, kDriveActive}) {
+    const float value = engine_.Base(index) >= 0.5f ? 0.0f : 1.0f;
+    engine_.SetParameter(index, 0, value, false);
+    EXPECT_FLOAT_EQ(engine_.Base(index), value) << index;
+  }
+  engine_.SetParameter(kF1Res, 0, 1.0f, false);
+  EXPECT_FLOAT_EQ(engine_.Base(kF1Res), 0.0f);
+  engine_.SetParameter(kF1Res, 0, 1.0f, true);
+  EXPECT_FLOAT_EQ(engine_.Base(kF1Res), 1.0f);
+}
+
+TEST_F(EngineTest, BypassOrZeroMixGivesTheDryInputExactlyWhileSourcesRun) {
+  struct Case {
+    int index;
+    float value;
+  };
+  for (const Case& c : {Case{kBypass, 0.0f}, Case{kMix, 0.0f}}) {
+    engine_.Reset();
+    Set(kGain, 1.0f);  // output gain 2: must not touch the dry path
+    Set(kDriveActive, 1.0f);
+    Set(kDriveAmount, 1.0f);
+    Set(c.index, c.value);
+    Sine(300.0f, 0.5f);
+    Run(32);  // the mixer's glide to dry
+    Sine(300.0f, 0.5f);
+    Run(1024);
+    for (int i = 0; i < 1024; ++i) {
+      ASSERT_EQ(outputs_[0][i], inputs_[0][i]) << c.index << " " << i;
+      ASSERT_EQ(outputs_[1][i], inputs_[1][i]) << c.index << " " << i;
+    }
+    // The envelope (retriggered by the reset) keeps running under the dry output.
+    EXPECT_GT(engine_.SourceValue(static_cast<int>(TransmodSource::kEnv)), 0.0f) << c.index;
+  }
+}
+
+// Filter 1 and 2 as 2-pole low-passes near 83 Hz, a 5 kHz input: a filter in the path removes it.
+TEST_F(EngineTest, SerialAndParallelLayouts) {
+  struct Case {
+    bool parallel;
+    bool active1;
+    bool active2;
+    float minRatio;  // output level relative to the unfiltered chain
+    float maxRatio;
+  };
+  const Case cases[] = {
+      {false, true, false, 0.0f, 0.1f}, {false, false, true, 0.0f, 0.1f},
+      {true, false, true, 0.7f, 1.3f},  {true, true, false, 0.0f, 0.1f},
+      {true, true, true, 0.0f, 0.1f},   {false, false, false, 0.99f, 1.01f},
+  };
+  const auto measure = [this](bool parallel, bool active1, bool active2) {
+    engine_.Reset();
+    engine_.SetSampleRate(88200.0f, 44100.0f, 2);
+    phase_ = 0;
+    Set(kFilterLayout, parallel ? 1.0f : 0.0f);
+    Set(kF1Active, active1 ? 1.0f : 0.0f);
+    Set(kF2Active, active2 ? 1.0f : 0.0f);
+    Set(kF1Type, 1.0f / 3.0f);  // "S.V.F"
+    Set(kF2Type, 1.0f / 3.0f);
+    Set(kF1Cutoff, 0.3f);
+    Set(kF2Cutoff, 0.3f);
+    for (int block = 0; block < 4; ++block) {
+      Sine(5000.0f, 0.3f);
+      Run(kMaxFrames);
+    }
+    return OutputRms(kMaxFrames);
+  };
+  const float unfiltered = measure(false, false, false);
+  ASSERT_GT(unfiltered, 0.01f);
+  for (const Case& c : cases) {
+    const float ratio = measure(c.parallel, c.active1, c.active2) / unfiltered;
+    EXPECT_GE(ratio, c.minRatio) << c.parallel << c.active1 << c.active2;
+    EXPECT_LE(ratio, c.maxRatio) << c.parallel << c.active1 << c.active2;
+  }
+}
+
+TEST_F(EngineTest, BothFiltersOffPassTheSameSignalInEitherLayout) {
+  std::vector<float> serial;
+  for (float layout : {0.0f, 1.0f}) {
+    engine_.Reset();
+    engine_.SetSampleRate(88200.0f, 44100.0f, 2);
+    phase_ = 0;
+    Set(kFilterLayout, layout);
+    Set(kF1Active, 0.0f);
+    Set(kF2Active, 0.0f);
+    Sine(700.0f, 0.4f);
+    Run(2048);
+    if (layout == 0.0f) {
+      serial.assign(outputs_[0].begin(), outputs_[0].begin() + 2048);
+    } else {
+      EXPECT_EQ(serial, std::vector<float>(outputs_[0].begin(), outputs_[0].begin() + 2048));
+    }
+  }
+}
+
+TEST_F(EngineTest, LinkKeepsTheCutoffOffset) {
+  Set(kF1Cutoff, 0.5f);
+  Set(kF2Cutoff, 0.6f);
+  Set(kFilterLink, 1.0f);
+  EXPECT_NEAR(engine_.LinkOffset(), 0.1f, 1e-6f);
+  engine_.SetParameter(kF1Cutoff, 0, 0.3f, false);
+  EXPECT_NEAR(engine_.Target(kF2Cutoff), 0.4f, 1e-6f);
+  engine_.SetParameter(kF1Cutoff, 0, 0.95f, false);
+  EXPECT_FLOAT_EQ(engine_.Target(kF2Cutoff), 1.0f);
+  // Moving filter 2 on its own sets a new offset.
+  engine_.SetParameter(kF2Cutoff, 0, 0.75f, false);
+  EXPECT_NEAR(engine_.LinkOffset(), -0.2f, 1e-6f);
+  Set(kFilterLink, 0.0f);
+  engine_.SetParameter(kF1Cutoff, 0, 0.1f, false);
+  EXPECT_FLOAT_EQ(engine_.Target(kF2Cutoff), 0.75f);
+}
+
+TEST_F(EngineTest, FilterFMSwitchesToPerSampleUpdatesAboveDepth0_0001) {
+  struct Case {
+    float depth;
+    bool perSample;
+  };
+  for (const Case& c :
+       {Case{0.0f, false}, Case{0.0001f, false}, Case{0.0002f, true}, Case{1.0f, true}}) {
+    engine_.Reset();
+    Set(kF1FMSource, 2.0f / 3.0f);  // inputs 1+2
+    Set(kF1FM, c.depth);
+    Run(64);
+    // The per-sample path fills the FM buffer with (in1 + in2) / 2 + 0.5 (0.5 for silence).
+    EXPECT_EQ(scratch_[NorvProcess::kFM1Buffer][5], c.perSample ? 0.5f : 0.0f) << c.depth;
+  }
+}
+
+TEST_F(EngineTest, FilterFMFromTheInputMovesTheSound) {
+  const auto render = [this](float depth) {
+    engine_.Reset();
+    phase_ = 0;
+    Set(kF1Type, 1.0f / 3.0f);
+    Set(kF1Cutoff, 0.5f);
+    Set(kF1Res, 0.6f);
+    Set(kF1FMSource, 2.0f / 3.0f);
+    Set(kF1FM, depth);
+    Sine(220.0f, 0.8f);
+    Run(2048);
+    return std::vector<float>(outputs_[0].begin(), outputs_[0].begin() + 2048);
+  };
+  const std::vector<float> still = render(0.0f);
+  const std::vector<float> swept = render(1.0f);
+  double difference = 0.0;
+  for (size_t i = 0; i < still.size(); ++i) difference += std::fabs(still[i] - swept[i]);
+  EXPECT_GT(difference / still.size(), 1e-3);
+  for (float sample : swept) ASSERT_TRUE(std::isfinite(sample));
+}
+
+TEST_F(EngineTest, XYSourceDrivesAParameterUnipolarAndBipolar) {
+  struct Case {
+    float base;
+    float depth;
+    float source;
+    bool unipolar;
+    float expected;
+  };
+  const Case cases[] = {
+      {0.5f, 0.3f, 1.0f, true, 0.8f},  {0.5f, 0.3f, 1.0f, false, 0.8f},
+      {0.5f, 0.3f, 0.0f, true, 0.5f},  {0.5f, 0.3f, 0.0f, false, 0.2f},
+      {0.9f, 0.5f, 1.0f, true, 1.0f},  {0.5f, -0.5f, 1.0f, true, 0.0f},
+      {0.5f, 5e-7f, 1.0f, true, 0.5f}, {0.5f, -0.3f, 0.25f, false, 0.65f},
+  };
+  const int source = static_cast<int>(TransmodSource::kC1);
+  for (const Case& c : cases) {
+    engine_.Reset();
+    Set(kF1Res, c.base);
+    engine_.SetParameter(kF1Res, source, c.depth, false);
+    engine_.SetPolarMode(source, c.unipolar);
+    engine_.SetMacroValue(0, c.source);
+    Run(32);
+    EXPECT_NEAR(engine_.ModulatedValue(kF1Res), c.expected, 1e-6f)
+        << c.base << " " << c.depth << " " << c.source << " " << c.unipolar;
+    EXPECT_EQ(engine_.IsModulated(kF1Res), std::fabs(c.depth) >= 1e-6f);
+  }
+}
+
+TEST_F(EngineTest, LFOSourceModulatesWithItsOwnValueAndSign) {
+  const int source = static_cast<int>(TransmodSource::kLFO1);
+  Set(kLFO1Sync, 0.0f);
+  Set(kLFO1Rate, 0.5f);  // 16 Hz
+  Set(kF1Res, 0.5f);
+  engine_.SetParameter(kF1Res, source, 0.4f, false);
+  engine_.SetPolarMode(source, false);
+  bool sawAbove = false;
+  bool sawBelow = false;
+  for (int block = 0; block < 100; ++block) {
+    Run(32);
+    const float s = engine_.SourceValue(source);
+    const float expected = std::clamp(0.5f + (2.0f * s - 1.0f) * 0.4f, 0.0f, 1.0f);
+    ASSERT_NEAR(engine_.ModulatedValue(kF1Res), expected, 1e-6f) << block;
+    sawAbove |= expected > 0.6f;
+    sawBelow |= expected < 0.4f;
+  }
+  EXPECT_TRUE(sawAbove);
+  EXPECT_TRUE(sawBelow);
+}
+
+TEST_F(EngineTest, RemovingModulationKeepsTheBaseAndOtherSources) {
+  engine_.SetParameter(kMix, 2, 0.3f, false);
+  engine_.SetParameter(kMix, 3, -0.2f, false);
+  engine_.SetParameter(kGain, 2, 0.1f, false);
+  engine_.RemoveModDestinations(2);
+  EXPECT_EQ(engine_.Depth(kMix, 2), 0.0f);
+  EXPECT_EQ(engine_.Depth(kGain, 2), 0.0f);
+  EXPECT_FLOAT_EQ(engine_.Depth(kMix, 3), -0.2f);
+  EXPECT_TRUE(engine_.IsSourceUsed(3));
+  EXPECT_FALSE(engine_.IsSourceUsed(2));
+  engine_.RemoveModulation(kMix, -1);
+  EXPECT_FALSE(engine_.IsModulated(kMix));
+  EXPECT_FLOAT_EQ(engine_.Base(kMix), 1.0f);
+}
+
+TEST_F(EngineTest, NoteDrivenCutoffFollowsTheKeyAndTheLink) {
+  Set(kFilterLink, 1.0f);
+  Set(kF2Cutoff, 0.9f);
+  Set(kFilterLink, 1.0f);  // offset 0.9 - 1.0
+  engine_.SetCutoffFromNote(0, 69);
+  const float w = (69.0f / 128.0f) * (69.0f / 128.0f) * 0.005f;
+  EXPECT_NEAR(engine_.Target(kF1Cutoff), 0.5f + w, 1e-6f);
+  EXPECT_NEAR(engine_.Target(kF2Cutoff), 0.4f + w, 1e-6f);
+  Set(kF2Type, 1.0f);  // "Comb": no key tracking lift
+  engine_.SetCutoffFromNote(1, 81);
+  EXPECT_NEAR(engine_.Target(kF2Cutoff), 0.5f + 1.0f / 12.0f, 1e-6f);
+}
+
+// --- Host time --------------------------------------------------------------------------------
+
+TEST(TimeInfoTest, HostTempoOutsideTheRangeIsIgnored) {
+  struct Case {
+    double tempo;
+    int32_t flags;
+    double expected;
+  };
+  const Case cases[] = {
+      {140.0, TimeInfo::kTempoValid, 140.0},
+      {10.0, TimeInfo::kTempoValid, 120.0},
+      {1000.0, TimeInfo::kTempoValid, 120.0},
+      {19.999, TimeInfo::kTempoValid, 120.0},
+      {20.0, TimeInfo::kTempoValid, 20.0},
+      {999.5, TimeInfo::kTempoValid, 999.5},
+      {140.0, 0, 120.0},
+      {NAN, TimeInfo::kTempoValid, 120.0},
+  };
+  for (const Case& c : cases) {
+    TimeInfo time;
+    TimeInfo::HostTime host;
+    host.tempo = c.tempo;
+    host.flags = c.flags;
+    time.ReadHostTime(host);
+    EXPECT_DOUBLE_EQ(time.Tempo(), c.expected) << c.tempo;
+    EXPECT_DOUBLE_EQ(time.InverseTempo(), 1.0 / c.expected) << c.tempo;
+  }
+}
+
+TEST(TimeInfoTest, TransportStartsStopsAndStartsAtZeroWithoutAPosition) {
+  TimeInfo time;
+  TimeInfo::HostTime host;
+  host.flags = TimeInfo::kPpqPosValid;
+  host.ppqPos = 8.0;
+  time.ReadHostTime(host);
+  EXPECT_EQ(time.UpdateTransport(host), TimeInfo::Transport::kUnchanged);
+  EXPECT_DOUBLE_EQ(time.SongPosition(), 0.0);  // not playing: the position is not taken
+  host.flags |= TimeInfo::kTransportPlaying;
+  time.ReadHostTime(host);
+  EXPECT_EQ(time.UpdateTransport(host), TimeInfo::Transport::kStarted);
+  EXPECT_DOUBLE_EQ(time.SongPosition(), 8.0);
+  EXPECT_EQ(time.UpdateTransport(host), TimeInfo::Transport::kUnchanged);
+  host.flags = 0;
+  EXPECT_EQ(time.UpdateTransport(host), TimeInfo::Transport::kStopped);
+  EXPECT_FALSE(time.IsRunning());
+  host.flags = TimeInfo::kTransportPlaying;
+  time.ReadHostTime(host);
+  EXPECT_EQ(time.UpdateTransport(host), TimeInfo::Transport::kStarted);
+  EXPECT_DOUBLE_EQ(time.SongPosition(), 0.0);
+  time.StopTransport();
+  EXPECT_FALSE(time.IsRunning());
+}
+
+TEST(TimeInfoTest, SongPositionAdvancesByBeatsPerSample) {
+  TimeInfo time;
+  time.SetSampleRate(48000.0f);
+  time.AdvanceSongPosition(24000);
+  EXPECT_NEAR(time.RunningSongPosition(), 1.0, 1e-12);  // half a second at 120
+}
+
+TEST(TimeInfoTest, SavesAndLoadsItsValues) {
+  VFoundation::XmlDocument document;
+  document.CreateNew("TimeInfo");
+  TimeInfo saved;
+  TimeInfo::HostTime host;
+  host.flags = TimeInfo::kTempoValid;
+  host.tempo = 97.5;
+  host.timeSigNumerator = 7;
+  host.timeSigDenominator = 8;
+  saved.ReadHostTime(host);
+  saved.SetMetro(true);
+  saved.SerializeAsXML(document.Root(), true);
+  TimeInfo loaded;
+  loaded.SerializeAsXML(document.Root(), false);
+  EXPECT_DOUBLE_EQ(loaded.Tempo(), 97.5);
+  EXPECT_DOUBLE_EQ(loaded.TempoCopy(), 97.5);
+  EXPECT_DOUBLE_EQ(loaded.InverseTempo(), 1.0 / 97.5);
+  EXPECT_EQ(loaded.TimeSigNumerator(), 7);
+  EXPECT_EQ(loaded.TimeSigDenominator(), 8);
+  EXPECT_TRUE(loaded.Metro());
+  EXPECT_FALSE(loaded.Quantize());
+}
+
+// --- The block driver -------------------------------------------------------------------------
+
+vst::VstTimeInfo* gHostTime = nullptr;
+
+vst::VstIntPtr TimeHost(vst::AEffect*, int32_t opcode, int32_t, vst::VstIntPtr, void*, float) {
+  if (opcode == vst::audioMasterVersion) return 2400;
+  if (opcode == vst::audioMasterGetTime) return reinterpret_cast<vst::VstIntPtr>(gHostTime);
+  return 0;
+}
+
+class DriverTest : public ::testing::Test {
+ protected:
+  void TearDown() override { gHostTime = nullptr; }
+
+  void Start(float rate, int blockSize, int factor) {
+    norv_ = std::make_unique<Norv>(TimeHost);
+    norv_->setSampleRate(rate);
+    norv_->setBlockSize(blockSize);
+    norv_->resume();
+    SetFactor(factor);
+  }
+
+  void SetFactor(int factor) {
+    if (norv_->OversamplingFactor() == factor) return;
+    Post(MessageType::e_setOversampling, {factor});
+    Process(1);
+    Process(1);
+    norv_->EditorIdle();
+    ASSERT_EQ(norv_->ActiveOversamplingFactor(), factor);
+  }
+
+  void Post(MessageType type, std::initializer_list<MessageValue> values) {
+    ASSERT_TRUE(norv_->Port().PostMessageToSynth(type, values));
+  }
+
+  void Fill(int frames, unsigned seed) {
+    Noise(inputs_, frames, seed);
+    for (auto& channel : outputs_) channel.assign(frames, 7.0f);
+  }
+
+  // Four channels of uniform noise in -0.5..0.5, the same for the same seed.
+  static void Noise(std::vector<float> (&channels)[4], int frames, unsigned seed) {
+    unsigned x = seed;
+    for (auto& channel : channels) {
+      channel.resize(frames);
+      for (float& sample : channel) {
+        x = x * 1664525u + 1013904223u;
+        sample = static_cast<float>(x >> 8) / 16777216.0f - 0.5f;
+      }
+    }
+  }
+
+  void Process(int frames) {
+    if (static_cast<int>(inputs_[0].size()) < frames) Fill(frames, 1);
+    float* in[4] = {inputs_[0].data(), inputs_[1].data(), inputs_[2].data(), inputs_[3].data()};
+    float* out[2] = {outputs_[0].data(), outputs_[1].data()};
+    norv_->processReplacing(in, out, frames);
+  }
+
+  std::unique_ptr<Norv> norv_;
+  std::vector<float> inputs_[4];
+  std::vector<float> outputs_[2];
+};
+
+TEST_F(DriverTest, DryRuleThroughTheResamplers) {
+  for (int factor : {1, 2, 4}) {
+    Start(44100.0f, 256, factor);
+    Post(MessageType::e_setFilterParameterImmediate, {kBypass, 0, 0.0f});
+    Fill(256, 3);
+    Process(256);  // the mixer's glide to dry
+    Fill(256, 4);
+    Process(256);
+    // Reference: the same input through a fresh pair of resamplers, in the same blocks.
+    VDSP::ResamplerChain up;
+    VDSP::ResamplerChain down;
+    up.SetRates(44100.0, 44100.0 * factor);
+    down.SetRates(44100.0 * factor, 44100.0);
+    up.Prepare(256 * 16);
+    down.Prepare(256 * 16);
+    std::vector<float> upL(256 * 16), upR(256 * 16), refL(256), refR(256);
+    for (unsigned seed : {3u, 4u}) {
+      std::vector<float> in[4];
+      Noise(in, 256, seed);
+      up.SetBlock(256);
+      const int n = up.Process(upL.data(), upR.data(), in[0].data(), in[1].data());
+      down.SetBlock(n);
+      down.Process(refL.data(), refR.data(), upL.data(), upR.data());
+    }
+    for (int i = 0; i < 256; ++i) {
+      if (factor == 1) {
+        ASSERT_EQ(outputs_[0][i], inputs_[0][i]) << i;
+        ASSERT_EQ(outputs_[1][i], inputs_[1][i]) << i;
+      } else {
+        ASSERT_NEAR(outputs_[0][i], refL[i], 1e-6f) << factor << " " << i;
+        ASSERT_NEAR(outputs_[1][i], refR[i], 1e-6f) << factor << " " << i;
+      }
+    }
+  }
+}
+
+TEST_F(DriverTest, FiniteOutputForEveryBlockSizeRateAndFactor) {
+  for (float rate : {44100.0f, 48000.0f, 96000.0f}) {
+    for (int factor : {1, 2, 4}) {
+      Start(rate, 512, factor);
+      norv_->setParameter(kDriveActive, 1.0f);
+      norv_->setParameter(kHPSC, 1.0f);
+      for (int frames : {1, 7, 32, 511, 4096}) {
+        Fill(frames, static_cast<unsigned>(frames));
+        Process(frames);
+        for (int i = 0; i < frames; ++i) {
+          ASSERT_TRUE(std::isfinite(outputs_[0][i]) && std::isfinite(outputs_[1][i]))
+              << rate << " " << factor << " " << frames << " " << i;
+          ASSERT_LT(std::fabs(outputs_[0][i]), 100.0f);
+        }
+      }
+      EXPECT_EQ(norv_->Engine().ProcessingRateHz(), rate * factor);
+    }
+  }
+}
+
+TEST_F(DriverTest, NaNInputRecovers) {
+  Start(44100.0f, 128, 2);
+  Fill(128, 9);
+  inputs_[0][17] = NAN;
+  inputs_[1][40] = INFINITY;
+  inputs_[2][3] = NAN;
+  norv_->setParameter(kHPSC, 1.0f);
+  Process(128);
+  for (int block = 0; block < 200; ++block) {
+    Fill(128, 10 + block);
+    Process(128);
+  }
+  for (int i = 0; i < 128; ++i) {
+    ASSERT_TRUE(std::isfinite(outputs_[0][i]) && std::isfinite(outputs_[1][i])) << i;
+  }
+  EXPECT_GT(std::fabs(outputs_[0][100]) + std::fabs(outputs_[0][101]), 0.0f);
+}
+
+TEST_F(DriverTest, SidechainFilterLeavesTheHostInputsAlone) {
+  Start(44100.0f, 128, 2);
+  norv_->setParameter(kHPSC, 1.0f);
+  Fill(128, 5);
+  const std::vector<float> in3 = inputs_[2];
+  const std::vector<float> in4 = inputs_[3];
+  Process(128);
+  Process(128);
+  EXPECT_EQ(inputs_[2], in3);
+  EXPECT_EQ(inputs_[3], in4);
+}
+
+TEST_F(DriverTest, TransportStartLinesTheLFOsUpWithTheSongPosition) {
+  vst::VstTimeInfo time{};
+  time.tempo = 120.0;
+  time.ppqPos = 1.5;
+  time.sampleRate = 44100.0;
+  time.flags = TimeInfo::kTempoValid | TimeInfo::kPpqPosValid;
+  gHostTime = &time;
+  Start(44100.0f, 64, 2);
+  Post(MessageType::e_setFilterParameterImmediate, {kLFO1Sync, 0, 0.0f});
+  Post(MessageType::e_setFilterParameterImmediate, {kLFO1Rate, 0, FreeRateValueFromHz(1.0)});
+  Post(MessageType::e_setFilterParameterImmediate, {kLFO1Phase, 0, 0.25f});
+  Process(64);
+  EXPECT_FALSE(norv_->Time().IsRunning());
+  time.flags |= TimeInfo::kTransportPlaying;
+  Process(64);
+  EXPECT_TRUE(norv_->Time().IsRunning());
+  // frac(1 Hz * 0.5 s/beat * 1.5 beats + 0.25) = 0, then the block's 64 samples at 1 Hz.
+  const double expected = 64.0 / 44100.0;
+  EXPECT_NEAR(norv_->Engine().LFOPhase(0), expected, 1e-4);
+  EXPECT_NEAR(norv_->Time().RunningSongPosition(), 1.5 + 64.0 / 22050.0, 1e-9);
+  // Playing on does not realign; panic stops the transport.
+  Post(MessageType::e_panic, {});
+  Process(64);
+  EXPECT_FALSE(norv_->Time().IsRunning());
+}
+
+TEST_F(DriverTest, ImplausibleHostTempoKeepsThePreviousOne) {
+  vst::VstTimeInfo time{};
+  time.flags = TimeInfo::kTempoValid;
+  time.tempo = 150.0;
+  gHostTime = &time;
+  Start(44100.0f, 64, 2);
+  Process(64);
+  EXPECT_DOUBLE_EQ(norv_->Time().Tempo(), 150.0);
+  for (double tempo : {10.0, 1000.0, 0.0, -5.0}) {
+    time.tempo = tempo;
+    Process(64);
+    EXPECT_DOUBLE_EQ(norv_->Time().Tempo(), 150.0) << tempo;
+  }
+}
+
+TEST_F(DriverTest, MissingInputPointersAreCoveredOrEndTheBlock) {
+  Start(44100.0f, 64, 2);
+  Fill(64, 6);
+  float* out[2] = {outputs_[0].data(), outputs_[1].data()};
+  float* partial[4] = {inputs_[0].data(), nullptr, inputs_[2].data(), nullptr};
+  for (int block = 0; block < 4; ++block) norv_->processReplacing(partial, out, 64);
+  for (int i = 0; i < 64; ++i) ASSERT_TRUE(std::isfinite(outputs_[1][i])) << i;
+  EXPECT_NE(outputs_[1][63], 0.0f);
+  // Without the main input nothing is written.
+  std::fill(outputs_[0].begin(), outputs_[0].end(), 7.0f);
+  float* none[4] = {nullptr, nullptr, nullptr, nullptr};
+  norv_->processReplacing(none, out, 64);
+  EXPECT_EQ(outputs_[0][0], 7.0f);
+}
+
+TEST_F(DriverTest, RoundingModeIsRestoredAfterTheBlock) {
+  Start(44100.0f, 64, 2);
+  ASSERT_EQ(std::fegetround(), FE_TONEAREST);
+  Process(64);
+  EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+}
+
+TEST_F(DriverTest, OversamplingChangeParksTheEngineUntilTheIdleCall) {
+  Start(44100.0f, 64, 2);
+  Post(MessageType::e_setOversampling, {4});
+  Process(64);
+  EXPECT_EQ(norv_->OversamplingFactor(), 4);
+  Process(64);
+  EXPECT_TRUE(norv_->IsReconfigurationPending());
+  for (float sample : outputs_[0]) ASSERT_EQ(sample, 0.0f);
+  norv_->EditorIdle();
+  EXPECT_FALSE(norv_->IsReconfigurationPending());
+  EXPECT_EQ(norv_->Engine().ProcessingRateHz(), 4.0f * 44100.0f);
+  Fill(64, 2);
+  for (int i = 0; i < 20; ++i) Process(64);
+  EXPECT_NE(outputs_[0][63], 0.0f);
+}
+
+TEST_F(DriverTest, OutputMetersHoldThePeakUntilRead) {
+  Start(44100.0f, 64, 1);
+  Post(MessageType::e_setFilterParameterImmediate, {kBypass, 0, 0.0f});
+  Fill(64, 1);
+  Process(64);
+  norv_->TakeOutputMeter(0);
+  Fill(64, 1);
+  inputs_[0][10] = -0.9f;
+  Process(64);
+  EXPECT_FLOAT_EQ(norv_->OutputMeter(0), 0.9f);
+  EXPECT_FLOAT_EQ(norv_->TakeOutputMeter(0), 0.9f);
+  EXPECT_EQ(norv_->OutputMeter(0), 0.0f);
+}
+
+TEST_F(DriverTest, NotesDriveSourcesRatesAndCutoffs) {
+  Start(44100.0f, 64, 2);
+  std::vector<vst::VstMidiEvent> midi;
+  const auto note = [&midi](int channel, int key, int velocity) {
+    vst::VstMidiEvent event{};
+    event.type = vst::kVstMidiType;
+    event.byteSize = sizeof event;
+    event.midiData[0] = static_cast<char>(0x90 | channel);
+    event.midiData[1] = static_cast<char>(key);
+    event.midiData[2] = static_cast<char>(velocity);
+    midi.push_back(event);
+  };
+  note(0, 24, 64);   // LFO1: division 19, "1 bar"
+  note(1, 96, 100);  // pitch 0.75
+  note(2, 57, 127);  // filter 1 cutoff an octave below 440 Hz
+  std::vector<char> storage(sizeof(vst::VstEvents) + midi.size() * sizeof(void*));
+  auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
+  list->numEvents = static_cast<int32_t>(midi.size());
+  for (size_t i = 0; i < midi.size(); ++i) {
+    list->events[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
+  }
+  norv_->processEvents(list);
+  Process(64);
+  const NorvProcess& engine = norv_->Engine();
+  EXPECT_FLOAT_EQ(engine.Base(kLFO1Rate), 19.0f / 38.0f);
+  EXPECT_FLOAT_EQ(engine.Base(kLFO1Sync), 1.0f);
+  EXPECT_FLOAT_EQ(engine.SourceValue(static_cast<int>(TransmodSource::kPitch)), 0.75f);
+  EXPECT_FLOAT_EQ(engine.SourceValue(static_cast<int>(TransmodSource::kVelocity)), 127.0f / 128.0f);
+  const float w = (57.0f / 128.0f) * (57.0f / 128.0f) * 0.005f;
+  EXPECT_NEAR(engine.Target(kF1Cutoff), 0.5f - 1.0f / 12.0f + w, 1e-6f);
+}
+
+}  // namespace

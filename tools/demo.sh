@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Renders the demo signal through a few Tavo sounds: tools/demo.sh OUTDIR RENDERER PLUGIN
+# Uses the presets in System/Presets/*.tavo when there are any, else built-in settings. Makes a
+# spectrogram PNG beside every file when sox is installed.
+set -euo pipefail
+
+if [ $# -ne 3 ]; then
+  echo "usage: tools/demo.sh OUTDIR RENDERER PLUGIN" >&2
+  exit 2
+fi
+OUTDIR="$1"
+RENDERER="$2"
+PLUGIN="$3"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SIGNAL_TOOL="${TAVO_DEMO_SIGNAL:-$(dirname "$RENDERER")/tavo-demo-signal}"
+TEMPO=120
+
+die() { echo "demo: error: $*" >&2; exit 1; }
+[ -x "$RENDERER" ] || die "renderer not found: $RENDERER"
+[ -f "$PLUGIN" ] || die "plug-in not found: $PLUGIN"
+[ -x "$SIGNAL_TOOL" ] || die "demo-signal generator not found: $SIGNAL_TOOL (build tavo-demo-signal)"
+mkdir -p "$OUTDIR"
+OUTDIR="$(cd "$OUTDIR" && pwd)"
+
+# Settings named like presets: KEY=VALUE pairs in normalised values. Enumerations take
+# item / (items - 1): filter types Japan 0, S.V.F 1/3, Fatty 2/3, Comb 1; Japan has 22 modes,
+# S.V.F 10, Fatty 4, Comb 2; drive modes 7. Output gain follows 2 v^3, so the driven sounds take it
+# down to stay below full scale in the 24-bit files.
+SOUNDS=(
+  "Japan low pass sweep|F1Type=0 F1Mode=0.047619 F1Cutoff=0.6 F1Res=0.6 F1FM=0.8 F1FMSource=0 F2Active=0"
+  "Fatty drive|F1Type=0.666667 F1Mode=0 F1Cutoff=0.6 F1Res=0.5 DriveActive=1 DriveMode=0 DriveAmount=0.6 Gain=0.65 F2Active=0"
+  "Comb|F1Type=1 F1Mode=1 F1Cutoff=0.55 F1Res=0.7 F2Active=0"
+  "SVF band pass pair|F1Type=0.333333 F1Mode=0.444444 F1Cutoff=0.4 F1Res=0.5 F1Pan=0.2 F2Type=0.333333 F2Mode=0.444444 F2Cutoff=0.7 F2Res=0.5 F2Pan=0.8 FilterLayout=1"
+  "Shredder after low pass|F1Type=0.333333 F1Mode=0 F1Cutoff=0.7 F1Res=0.3 DriveActive=1 DriveMode=0.666667 DriveAmount=0.5 DrivePre=0 Gain=0.55 F2Active=0"
+)
+
+slug() { tr '[:upper:]' '[:lower:]' <<<"$1" | tr -cs 'a-z0-9' '-' | sed 's/^-*//; s/-*$//'; }
+
+spectrogram() {  # file, title
+  if command -v sox >/dev/null 2>&1; then
+    sox "$1" -n spectrogram -t "$2" -o "${1%.*}.png" || echo "demo: warning: no spectrogram for $1" >&2
+  fi
+}
+
+INPUT="$OUTDIR/demo-input.wav"
+"$SIGNAL_TOOL" "$INPUT"
+spectrogram "$INPUT" "Demo input"
+echo "input: $INPUT"
+
+render() {  # name, renderer options...
+  local name="$1"; shift
+  local out; out="$OUTDIR/$(slug "$name").wav"
+  echo "rendering \"$name\""
+  "$RENDERER" --plugin "$PLUGIN" --tempo "$TEMPO" --tail 1 "$@" "$INPUT" "$out"
+  spectrogram "$out" "$name"
+}
+
+shopt -s nullglob
+PRESETS=("$ROOT"/System/Presets/*.tavo)
+shopt -u nullglob
+if [ ${#PRESETS[@]} -gt 0 ]; then
+  for preset in "${PRESETS[@]}"; do
+    render "$(basename "${preset%.tavo}")" --preset "$preset"
+  done
+else
+  for sound in "${SOUNDS[@]}"; do
+    name="${sound%%|*}"
+    args=()
+    for setting in ${sound#*|}; do args+=(--set "$setting"); done
+    render "$name" "${args[@]}"
+  done
+fi
+
+echo
+echo "demo files in $OUTDIR:"
+ls -1 "$OUTDIR"
