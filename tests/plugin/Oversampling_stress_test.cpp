@@ -46,6 +46,14 @@ TEST(OversamplingStress, ChangesCompleteWhileTheAudioThreadRuns) {
     }
   });
 
+  // The changes must overlap running audio: wait for the audio thread to get going (a scheduler may
+  // start it late).
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (blocks.load() < 4 && std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_GE(blocks.load(), 4);
+
   // The editor's side: ask for a factor, then idle until the engine runs at it.
   int completed = 0;
   for (int change = 0; change < 12; ++change) {
@@ -64,7 +72,6 @@ TEST(OversamplingStress, ChangesCompleteWhileTheAudioThreadRuns) {
   stop.store(true);
   audio.join();
   EXPECT_EQ(completed, 12);
-  EXPECT_GT(blocks.load(), 12);
   EXPECT_EQ(nonFinite.load(), 0);
 }
 
