@@ -44,3 +44,19 @@ std::optional<double> ReadLeadingNumber(std::string_view text) {
   if (error != std::errc() || end == first || std::isnan(number)) return std::nullopt;
   return number;
 }
+
+void ReplaceAll(std::string& text, std::string_view word, std::string_view with) {
+  if (word.empty()) return;
+  // Built afresh rather than with std::string::replace, which GCC 12 at -O2 flags with a false
+  // -Wrestrict warning.
+  std::string result;
+  result.reserve(text.size());
+  size_t from = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, from)) {
+    result.append(text, from, at - from);
+    result.append(with);
+    from = at + word.size();
+  }
+  result.append(text, from, std::string::npos);
+  text.swap(result);
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 // Free rate 2^(12v - 2) Hz by the cubic approximation: 0.25 Hz at 0, 16 Hz at 0.5, 1024 Hz at 1,
@@ -25,3 +26,7 @@ float ConvertStringToRate(std::string_view text, bool synced);
 // the host has set; trailing text is ignored. Empty when there is no number or it is NaN;
 // infinities are returned as such. Shared by the typed-text conversions. // any thread
 std::optional<double> ReadLeadingNumber(std::string_view text);
+
+// Replaces every occurrence of word in text (case-sensitive); shared by the typed-text rules.
+// UI thread (allocates)
+void ReplaceAll(std::string& text, std::string_view word, std::string_view with);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "modulation/RateConversions.h"
+
 namespace {
 
 constexpr std::array<const char*, kNumTempoDivisions> kDivisionNames = {
@@ -38,22 +40,6 @@ constexpr std::array<DivisionPattern, 39> kPatterns = {{
     {"4d", 12},    {"4t", 14},    {"4", 13},    {"2d", 15},    {"2t", 17},    {"2", 16},
     {"1d", 18},    {"1t", 20},    {"1", 19},
 }};
-
-void ReplaceAll(std::string& text, std::string_view word, std::string_view with) {
-  if (word.empty()) return;
-  // Built afresh rather than with std::string::replace, which GCC 12 at -O2 flags with a false
-  // -Wrestrict warning.
-  std::string result;
-  result.reserve(text.size());
-  size_t from = 0;
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, from)) {
-    result.append(text, from, at - from);
-    result.append(with);
-    from = at + word.size();
-  }
-  result.append(text, from, std::string::npos);
-  text.swap(result);
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';

@@ -53,11 +53,6 @@ float RoutingSum(const float* row, const float* sources, const Polarity& polarit
   return sum;
 }
 
-float ClampUnit(float value) {
-  if (!(value > 0.0f)) return 0.0f;
-  return value >= 1.0f ? 1.0f : value;
-}
-
 bool HasDepth(const float* row) {
   for (int32_t k = 1; k < kNumColumns; ++k) {
     if (std::fabs(row[k]) >= kDepthThreshold) return true;

@@ -44,7 +44,10 @@ struct Polarity {
 float RoutingSum(const float* row, const float* sources, const Polarity& polarity);
 
 // The routing sum limited to 0..1; a NaN sum (a source gone wrong) reads as 0. // audio thread
-float ClampUnit(float value);
+inline float ClampUnit(float value) {
+  if (!(value > 0.0f)) return 0.0f;
+  return value >= 1.0f ? 1.0f : value;
+}
 
 // True when any of row[1..11] has a magnitude of at least kDepthThreshold. // any thread
 bool HasDepth(const float* row);

@@ -80,22 +80,6 @@ bool Contains(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
 }
 
-void ReplaceAll(std::string& text, std::string_view word, std::string_view with) {
-  if (word.empty()) return;
-  // Built afresh rather than with std::string::replace, which GCC 12 at -O2 flags with a false
-  // -Wrestrict warning.
-  std::string result;
-  result.reserve(text.size());
-  size_t from = 0;
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, from)) {
-    result.append(text, from, at - from);
-    result.append(with);
-    from = at + word.size();
-  }
-  result.append(text, from, std::string::npos);
-  text.swap(result);
-}
-
 void RemoveAll(std::string& text, std::string_view word) {
   ReplaceAll(text, word, "");
 }
