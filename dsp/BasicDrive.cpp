@@ -47,9 +47,40 @@ void BasicDrive::FillRamp(int32_t first, int32_t count, float step) {
   for (; i < count; ++i) ramp[i] = current_ + static_cast<float>(first + i + 1) * step;
 }
 
+void BasicDrive::ApplyConstant(float* left, float* right, int32_t n, float gain) {
+  if (gain == 1.0f) return;
+  const Float4 g = Float4::Set1(gain);
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    (Float4::LoadUnaligned(left + i) * g).StoreUnaligned(left + i);
+    (Float4::LoadUnaligned(right + i) * g).StoreUnaligned(right + i);
+  }
+  for (; i < n; ++i) {
+    left[i] *= gain;
+    right[i] *= gain;
+  }
+}
+
+void BasicDrive::FillGains(float* gains, int32_t n, float inverseN) {
+  if (n < 1) return;
+  const float step = (target_ - current_) * inverseN;
+  if (step == 0.0f) {
+    FillFloats(gains, n, current_);
+    return;
+  }
+  for (int32_t i = 0; i < n; ++i) gains[i] = current_ + static_cast<float>(i + 1) * step;
+  const float last = current_ + static_cast<float>(n) * step;
+  current_ = std::isfinite(last) ? last : target_;
+}
+
 void BasicDrive::Apply(float* left, float* right, int32_t n, float inverseN) {
   if (n < 1) return;
   const float step = (target_ - current_) * inverseN;
+  if (step == 0.0f) {
+    // A held gain: every ramp value equals the current gain (current + i * 0).
+    ApplyConstant(left, right, n, current_);
+    return;
+  }
   const auto chunk = static_cast<int32_t>(ramp_.size());
   for (int32_t first = 0; first < n; first += chunk) {
     const int32_t count = std::min(chunk, n - first);

@@ -24,6 +24,8 @@ class BasicDrive {
   // (target - current) * inverseN; afterwards current is the last gain used. n < 1 does nothing.
   // audio thread
   void Apply(float* left, float* right, int32_t n, float inverseN);
+  // The n gains Apply would multiply by, advancing the ramp as Apply does. // audio thread
+  void FillGains(float* gains, int32_t n, float inverseN);
 
   // Gain 0, target 0. // audio thread
   void Reset();
@@ -33,6 +35,7 @@ class BasicDrive {
 
  private:
   void FillRamp(int32_t first, int32_t count, float step);
+  static void ApplyConstant(float* left, float* right, int32_t n, float gain);
 
   float current_ = 0.0f;
   float target_ = 0.0f;

@@ -52,13 +52,23 @@ CombFilter::CombFilter() {
 
 void CombFilter::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
   SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
-  // 0.2 s of delay reaches one period of the lowest cutoff (6.875 Hz) at any rate.
-  const float samples = std::max(0.2f * processingRateHz, 2.0f);
-  ring_.SetLength(static_cast<uint32_t>(std::lround(samples)));
+  const float reservedRateHz = std::max(
+      hostRateHz * static_cast<float>(std::max(factor, kReservedFactor)), processingRateHz);
+  ring_.Reserve(RingSamplesFor(reservedRateHz));
+  ring_.SetLength(RingSamplesFor(processingRateHz));
   ring_.Clear();
-  maxDelaySamples_ = ring_.LengthFloat() - 2.0f;
+  // Reads stay inside the ring at any length it got: the delay is limited to it.
+  maxDelaySamples_ = std::max(ring_.LengthFloat() - 2.0f, 0.0f);
   // The inverted comb's feedback loses only its DC and sub-bass: a fixed 20 Hz one-pole.
   negativeDampingCoeff_ = std::min(kTwoPi * 20.0f / processingRateHz, 1.0f);
+}
+
+uint32_t CombFilter::RingSamplesFor(float rateHz) {
+  // 0.2 s of delay reaches one period of the lowest cutoff (6.875 Hz) at any rate.
+  float samples = 0.2f * rateHz;
+  if (!(samples >= 2.0f)) samples = 2.0f;
+  samples = std::min(samples, static_cast<float>(kMaxRingLength));
+  return static_cast<uint32_t>(std::lround(samples));
 }
 
 void CombFilter::SetParameters(float cutoff, float resonance, float mode) {

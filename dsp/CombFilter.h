@@ -10,10 +10,23 @@ namespace VDSP {
 
 class CombFilter : public SampleRateUser {
  public:
+  // Set-up calls reserve delay memory for at least this oversampling factor, so that the factors
+  // the editor offers (1, 2 and 4) can be switched on the audio thread without allocating.
+  static constexpr int32_t kReservedFactor = 4;
+  // Ring limit: 0.2 s up to about 20 MHz processing rate. A damaged rate must not ask for
+  // gigabytes.
+  static constexpr uint32_t kMaxRingLength = 1u << 22;
+
   // Sized for 44100 Hz so that a fresh object can process before the first rate change.
   CombFilter();
 
-  // Resizes the ring for 0.2 s of delay and always clears it; other state is kept. // UI thread
+  // Uses a ring of 0.2 s at the processing rate and always clears it; other state is kept.
+  // Outside a VBufferPow2::FixedCapacityScope it first reserves 0.2 s at the host rate times
+  // max(factor, kReservedFactor), which allocates (set-up calls, UI thread). Inside one (the audio
+  // thread applying a factor change) it never allocates: should the reserved ring be shorter than
+  // 0.2 s at the new rate (factor 8 or 16 asked for while running), the longest delay, and so the
+  // lowest pitch, is limited to what the ring holds until the next set-up call reserves enough.
+  // // UI thread, or audio thread inside a FixedCapacityScope
   void SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) override;
 
   // cutoff: normalised, 440 * 2^(12c - 6) Hz limited to 6.875 Hz..28160 Hz; resonance: the slot's
@@ -36,6 +49,8 @@ class CombFilter : public SampleRateUser {
   float DelaySamples() const { return delaySamples_; }
   float FeedbackWeight() const { return feedback_; }
   float MaxDelaySamples() const { return maxDelaySamples_; }
+  uint32_t RingLength() const { return ring_.Length(); }
+  uint32_t RingCapacity() const { return ring_.Capacity(); }
 
  private:
   struct Targets {
@@ -45,6 +60,8 @@ class CombFilter : public SampleRateUser {
     float delayed;
     float dampingCoeff;
   };
+  // Ring samples for 0.2 s at rateHz: at least 2, at most kMaxRingLength.
+  static uint32_t RingSamplesFor(float rateHz);
   static Targets ComputeTargets(bool positive, float cutoffOctaves, float resonance, float rateHz,
                                 float negativeDampingCoeff);
 

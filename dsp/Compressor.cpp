@@ -6,17 +6,20 @@
 #include <cfloat>
 #include <cmath>
 
+#include "dsp/Exp2.h"
+#include "dsp/Float4.h"
+
 namespace VDSP {
 namespace {
 
-constexpr float kLn10 = 2.302585093f;
+constexpr float kLog2Of10 = 3.321928095f;
 constexpr float kInverseCapacitance = 2127659.5f;  // 1 / 0.47 uF
 constexpr float kLeakConductance = 3.030303e-7f;   // 1 / 3.3 Mohm beside R2
-// The detector's gain element: 7.8 * 0.05 decades per volt of control.
-constexpr float kDetectorGainExponent = -7.8f * 0.05f * kLn10;
+// The detector's gain element: 7.8 * 0.05 decades per volt of control (as octaves, for 2^x).
+constexpr float kDetectorGainOctaves = -7.8f * 0.05f * kLog2Of10;
 constexpr float kDetectorInputScale = 0.8640001f;
 // The output gain element: 8.2 decades per volt of its control state.
-constexpr float kOutputGainExponent = -8.2f * kLn10;
+constexpr float kOutputGainOctaves = -8.2f * kLog2Of10;
 constexpr float kOutputControlPerVolt = -0.0455166f;
 constexpr float kOutputSmoothingRadians = 20734.512f;  // 2 * pi * 3300 Hz
 constexpr float kMeterSmoothingRadians = 31.415928f;   // 2 * pi * 5 Hz
@@ -149,16 +152,23 @@ void Compressor::Process(const float* detectorLeft, const float* detectorRight,
   const float dry = 1.0f - wetFraction_;
   float minimumVolts = FLT_MAX;
 
+  // Both detector channels share one vector (lanes 0 and 1); the two gain elements' exponentials
+  // of a sample are taken together at its end (the detector's for the next sample).
+  const Float4 highPassCoeffs = Float4::Set1(highPassCoeff);
+  const Float4 inputScale = Float4::Set1(kDetectorInputScale);
+  const Float4 limit = Float4::Set1(kDetectorLimit);
+  Float4 highPass = Float4::Set(highPassLeft, highPassRight, 0.0f, 0.0f);
+  float detectorGain = Exp2Precise(kDetectorGainOctaves * detectorControl);
+  alignas(16) float lanes[4];
   for (int32_t i = 0; i < n; ++i) {
-    const float detectorGain = std::exp(kDetectorGainExponent * detectorControl);
-    const float inLeft = std::clamp(detectorLeft[i], -kDetectorLimit, kDetectorLimit);
-    const float inRight = std::clamp(detectorRight[i], -kDetectorLimit, kDetectorLimit);
-    const float hLeft = inLeft - highPassLeft;
-    highPassLeft += highPassCoeff * hLeft;
-    const float hRight = inRight - highPassRight;
-    highPassRight += highPassCoeff * hRight;
-    const float ampLeft = ReadRatioTable(table, -(hLeft * detectorGain * kDetectorInputScale));
-    const float ampRight = ReadRatioTable(table, -(hRight * detectorGain * kDetectorInputScale));
+    // maxps/minps with the input second: NaN passes (the state check after the block resets).
+    const Float4 in = Float4::Min(
+        limit, Float4::Max(-limit, Float4::Set(detectorLeft[i], detectorRight[i], 0.0f, 0.0f)));
+    const Float4 h = in - highPass;
+    highPass += highPassCoeffs * h;
+    ReadRatioTableStereo(table, -(h * Float4::Set1(detectorGain) * inputScale)).Store(lanes);
+    const float ampLeft = lanes[0];
+    const float ampRight = lanes[1];
     float current = 0.0f;
     if (!(ampLeft - volts >= 0.0f && ampRight - volts >= 0.0f)) {
       const Currents c = SolveDiodePair(volts - ampLeft, volts - ampRight, r1);
@@ -167,11 +177,18 @@ void Compressor::Process(const float* detectorLeft, const float* detectorRight,
     volts += (-current - volts * leak) * voltsPerAmpSample;
     detectorControl = -volts - detectorBias;
     control += (kOutputControlPerVolt * volts - restOffset - control) * smoothing;
-    const float gain = std::exp(kOutputGainExponent * control) * wet + dry;
+    Exp2Precise(Float4::Set(kDetectorGainOctaves * detectorControl, kOutputGainOctaves * control,
+                            0.0f, 0.0f))
+        .Store(lanes);
+    detectorGain = lanes[0];
+    const float gain = lanes[1] * wet + dry;
     outLeft[i] = audioLeft[i] * gain;
     outRight[i] = audioRight[i] * gain;
     minimumVolts = std::min(minimumVolts, volts);
   }
+  highPass.Store(lanes);
+  highPassLeft = lanes[0];
+  highPassRight = lanes[1];
 
   capacitorVolts_ = volts;
   outputControl_ = control;

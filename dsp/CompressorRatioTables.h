@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "dsp/Float4.h"
+
 namespace VDSP {
 
 // Output voltage of the detector amplifier for inputs -6 V..+6 V in steps of 0.01 V; entry 600
@@ -52,6 +54,27 @@ inline float ReadRatioTable(const CompressorRatioTable& table, float x) {
   const float* e = table.entries.data() + i;
   const float inside = (1.0f - f) * e[0] + f * e[1];
   return y < -CompressorRatioTable::kInputRange ? line : inside;
+}
+
+// ReadRatioTable for lanes 0 and 1 at once (the detector's two channels), lane for lane the same
+// arithmetic and bits; lanes 2 and 3 carry no meaning.
+inline Float4 ReadRatioTableStereo(const CompressorRatioTable& table, Float4 x) {
+  constexpr float kLimit = 1.0e4f;
+  // minps gives its second operand for NaN: NaN reads the limit, as in the scalar form.
+  const Float4 y = -Float4::Min(Float4::Abs(x), Float4::Set1(kLimit));
+  const Float4 line = Float4::Set1(table.slope) * y + Float4::Set1(table.offset);
+  const Float4 t = Float4::Max(Float4::Set1(CompressorRatioTable::kStepsPerVolt) * y +
+                                   Float4::Set1(static_cast<float>(CompressorRatioTable::kCentre)),
+                               Float4::Zero());
+  const __m128i i = _mm_cvttps_epi32(t.Raw());  // t in [0, 600]: truncation is floor
+  const Float4 f = t - Float4(_mm_cvtepi32_ps(i));
+  const float* e0 = table.entries.data() + _mm_cvtsi128_si32(i);
+  const float* e1 = table.entries.data() + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 1));
+  const Float4 lower = Float4::Set(e0[0], e1[0], e0[0], e1[0]);
+  const Float4 upper = Float4::Set(e0[1], e1[1], e0[1], e1[1]);
+  const Float4 inside = (Float4::Set1(1.0f) - f) * lower + f * upper;
+  return Float4::Select(Float4::CmpLt(y, Float4::Set1(-CompressorRatioTable::kInputRange)), line,
+                        inside);
 }
 
 }  // namespace VDSP

@@ -366,6 +366,14 @@ inline Float4Scalar Float4Scalar::Floor(Float4Scalar a) {
 }
 
 // True when every lane is finite (no NaN, no infinity): x - x is 0 only for finite x.
+// n copies of value, four per store (a plain loop may become a string instruction).
+inline void FillFloats(float* p, int32_t n, float value) {
+  const Float4 v = Float4::Set1(value);
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) v.StoreUnaligned(p + i);
+  for (; i < n; ++i) p[i] = value;
+}
+
 template <class V>
 inline bool AllFinite(V a) {
   return V::MoveMask(V::CmpEq(a - a, V::Zero())) == 0xF;

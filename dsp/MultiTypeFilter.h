@@ -59,6 +59,8 @@ class MultiTypeFilter : public SampleRateUser {
   uint32_t Type() const { return type_; }
   const StateVariableFilter& Svf() const { return svf_; }
   const SH101Filter& Japan() const { return sh101_; }
+  SH101Filter& Japan() { return sh101_; }
+  bool IsJapan() const { return type_ == static_cast<uint32_t>(FilterType::kJapan); }
   const CombFilter& CombLeft() const { return combLeft_; }
   const CombFilter& CombRight() const { return combRight_; }
   const MS20Filter& FattyLeft() const { return ms20Left_; }

@@ -16,6 +16,9 @@ class Pan {
   void Process(float* left, float* right, int32_t n);
   // As above with the caller's 1/n (the filter slot's ramp factor). // audio thread
   void Process(float* left, float* right, int32_t n, float inverseN);
+  // The n per-channel gains Process would apply, moving the position as Process does.
+  // audio thread
+  void FillGains(float* left, float* right, int32_t n, float inverseN);
 
   // Back to the centre with no glide pending, as constructed. // audio thread
   void Reset();

@@ -84,15 +84,26 @@ float DiodeClipOf(float x) {
 
 }  // namespace
 
+void ShaperTable::PairSegments() {
+  for (int32_t i = 0; i + 1 < kShaperTableSize; ++i) {
+    segments[2 * i] = entries[i];
+    segments[2 * i + 1] = entries[i + 1];
+  }
+}
+
 ShaperTables::ShaperTables() {
   for (int32_t i = 0; i < kShaperTableSize; ++i) {
     const float x = InputOf(i);
-    tanh33_[i] = Tanh33Of(x);
-    diodeKnee_[i] = DiodeKneeOf(x);
-    asymTanh_[i] = static_cast<float>(AsymTanhOf(x));
-    asymTanh33_[i] = AsymTanh33Of(x);
-    asymTanh33x32_[i] = 32.0f * asymTanh33_[i];
-    diodeClip_[i] = DiodeClipOf(x);
+    tanh33_.entries[i] = Tanh33Of(x);
+    diodeKnee_.entries[i] = DiodeKneeOf(x);
+    asymTanh_.entries[i] = static_cast<float>(AsymTanhOf(x));
+    asymTanh33_.entries[i] = AsymTanh33Of(x);
+    asymTanh33x32_.entries[i] = 32.0f * asymTanh33_.entries[i];
+    diodeClip_.entries[i] = DiodeClipOf(x);
+  }
+  for (ShaperTable* table :
+       {&tanh33_, &diodeKnee_, &asymTanh_, &asymTanh33_, &asymTanh33x32_, &diodeClip_}) {
+    table->PairSegments();
   }
 }
 

@@ -60,10 +60,10 @@ struct Stage {
 template <Tap kTap, class V>
 inline V RunStage(Stage<V>& s, V shapedInput, V f, V scale, V tapWeight, const ShaperTables& t) {
   const ShaperIndex<V> atBp = ShaperIndexOf(s.bp * scale);
-  s.lp += f * ShaperRead(t.Tanh33(), atBp);
-  const V knee = ShaperRead(t.DiodeKnee(), atBp);
+  s.lp += f * ShaperReadStereo(t.Tanh33(), atBp);
+  const V knee = ShaperReadStereo(t.DiodeKnee(), atBp);
   s.hp = shapedInput - s.lp - s.d * s.bp - knee;
-  s.bp += f * ShaperRead(t.Tanh33(), ShaperIndexOf(s.hp * scale));
+  s.bp += f * ShaperReadStereo(t.Tanh33(), ShaperIndexOf(s.hp * scale));
   const V tap = TapValue<kTap>(s.lp, s.bp, s.hp);
   const V smoothed = tap + tapWeight * f * (s.tap - tap);
   s.tap = tap;
@@ -211,13 +211,13 @@ void StateVariableFilter::RunBlock(const float* inLeft, const float* inRight, fl
     f1 += df1;
     f2 += df2;
     const V x = V::Set(inLeft[i], inRight[i], 0.0f, 0.0f);
-    V u = RunStage<kTap>(one, ShaperRead(sat, ShaperIndexOf(x * scale)), f1, scale, tapWeight,
+    V u = RunStage<kTap>(one, ShaperReadStereo(sat, ShaperIndexOf(x * scale)), f1, scale, tapWeight,
                          shapers_);
     if constexpr (kFourPole) {
-      u = RunStage<kTap>(two, ShaperRead(sat, ShaperIndexOf(u * scale)), f2, scale, tapWeight,
+      u = RunStage<kTap>(two, ShaperReadStereo(sat, ShaperIndexOf(u * scale)), f2, scale, tapWeight,
                          shapers_);
     }
-    const V y = ShaperRead(sat, ShaperIndexOf(u * scale)) - dc;
+    const V y = ShaperReadStereo(sat, ShaperIndexOf(u * scale)) - dc;
     dc += dcCoefficient * y;
     alignas(16) float lanes[4];
     y.Store(lanes);

@@ -8,19 +8,41 @@
 
 namespace VDSP {
 
+// The storage has a capacity, reserved by set-up calls, and a length in use that never exceeds it:
+// changing the length within the capacity never allocates, so the audio thread may do it.
 class VBufferPow2 {
  public:
+  // While one is alive on a thread, VBufferPow2 never allocates on that thread: Reserve does
+  // nothing and SetLength stays within the capacity already reserved. The audio thread opens one
+  // around a rate change it applies itself. Scopes nest. // any thread (affects only its own)
+  class FixedCapacityScope {
+   public:
+    FixedCapacityScope();
+    ~FixedCapacityScope();
+    FixedCapacityScope(const FixedCapacityScope&) = delete;
+    FixedCapacityScope& operator=(const FixedCapacityScope&) = delete;
+  };
+  // True inside a FixedCapacityScope of the calling thread. // any thread
+  static bool CapacityIsFixed();
+
   VBufferPow2() = default;
   VBufferPow2(const VBufferPow2&) = delete;
   VBufferPow2& operator=(const VBufferPow2&) = delete;
 
-  // Length becomes the smallest power of two >= n (1 for n <= 1). Storage is only reallocated
-  // (and zero-filled) when that length changes, so this belongs in set-up calls. // any thread
+  // The capacity becomes at least the smallest power of two >= n (1 for n <= 1); it never shrinks.
+  // Growing allocates zeroed storage and keeps the samples of the length in use. Does nothing
+  // inside a FixedCapacityScope. // UI thread (set-up)
+  void Reserve(uint32_t n);
+  // The length in use becomes the smallest power of two >= n (1 for n <= 1), reserving more
+  // storage first when that is allowed on this thread; inside a FixedCapacityScope it is cut to the
+  // capacity. A changed length reads as zeros; an unchanged one keeps its content. Allocates only
+  // outside a FixedCapacityScope. // any thread
   void SetLength(uint32_t n);
-  // Zero-fills the storage. // audio thread
+  // Zero-fills the length in use. // audio thread
   void Clear();
 
   uint32_t Length() const { return length_; }
+  uint32_t Capacity() const { return capacity_; }
   uint32_t Mask() const { return mask_; }
   float LengthFloat() const { return lengthFloat_; }
 
@@ -30,11 +52,12 @@ class VBufferPow2 {
 
   // Four-point third-order Lagrange interpolation at a fractional position; positions wrap, so a
   // negative position reads that far behind index 0. Any float, NaN included, stays inside the
-  // storage. // audio thread
+  // length in use. // audio thread
   inline float Read(float position) const;
 
  private:
   std::unique_ptr<float[]> samples_;
+  uint32_t capacity_ = 0;
   uint32_t length_ = 0;
   uint32_t mask_ = 0;
   float lengthFloat_ = 0.0f;

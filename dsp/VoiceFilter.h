@@ -1,7 +1,9 @@
 // One filter slot: smoothed pre gain, the multi-type filter, smoothed post gain and pan.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <limits>
 
 #include "dsp/BasicDrive.h"
 #include "dsp/MultiTypeFilter.h"
@@ -29,6 +31,22 @@ class VoiceFilter {
   // (1/n, or 1.0 with n = 1 under filter FM). n < 1 processes nothing. // audio thread
   void ProcessStereo(float* left, float* right, int32_t n, float inverseN);
 
+  // Two "Japan" slots at once (one pass of the paired ladder): in series on left/right, or in
+  // parallel with the second on its own copy. Equal, bit for bit, to ProcessStereo on each slot in
+  // turn. False, with nothing done, when a slot is not "Japan" or n is above kMaxPairedBlock.
+  // audio thread
+  static constexpr int32_t kMaxPairedBlock = 32;
+  static bool ProcessSeries(VoiceFilter& first, VoiceFilter& second, float* left, float* right,
+                            int32_t n, float inverseN);
+  static bool ProcessParallel(VoiceFilter& first, VoiceFilter& second, float* left, float* right,
+                              float* otherLeft, float* otherRight, int32_t n, float inverseN);
+
+  // Filter FM on a "Japan" slot: pre gain, the ladder with a cutoff per sample (normalised,
+  // `cutoffs`), post gain and pan over n samples in place; the other controls as last set. False,
+  // with nothing done, for the other types. // audio thread
+  bool ProcessStereoWithCutoffs(float* left, float* right, const float* cutoffs, int32_t n,
+                                float inverseN);
+
   // The filter's Reset, both gains back to silence and the pan to the centre, as constructed.
   // audio thread
   void Reset();
@@ -44,6 +62,9 @@ class VoiceFilter {
   BasicDrive preGain_;
   BasicDrive postGain_;
   Pan pan_;
+  // The controls last set (NaN until the first call, so that one always applies).
+  std::array<float, 7> lastControls_{kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset};
+  static constexpr float kUnset = std::numeric_limits<float>::quiet_NaN();
 };
 
 }  // namespace VDSP

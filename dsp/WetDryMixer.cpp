@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/Float4.h"
+
 namespace VDSP {
 
 void WetDryMixer::Set(float wetAmount, float gainParameter) {
@@ -13,6 +15,20 @@ void WetDryMixer::Set(float wetAmount, float gainParameter) {
     const float g = std::clamp(gainParameter, 0.0f, 1.0f);
     targetGain_ = 2.0f * g * g * g;
   }
+}
+
+void WetDryMixer::MixConstant(const float* dry, const float* wet, float* out, int32_t n,
+                              float wetAmount, float gain) {
+  const Float4 w = Float4::Set1(wetAmount);
+  const Float4 d = Float4::Set1(1.0f - wetAmount);
+  const Float4 g = Float4::Set1(gain);
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    ((w * Float4::LoadUnaligned(wet + i) + d * Float4::LoadUnaligned(dry + i)) * g)
+        .StoreUnaligned(out + i);
+  }
+  const float dryAmount = 1.0f - wetAmount;
+  for (; i < n; ++i) out[i] = (wetAmount * wet[i] + dryAmount * dry[i]) * gain;
 }
 
 void WetDryMixer::Process(const float* dryLeft, const float* dryRight, const float* wetLeft,
@@ -24,6 +40,12 @@ void WetDryMixer::Process(const float* dryLeft, const float* dryRight, const flo
   const float wetStep = (targetWet_ - wetStart) * inverseN;
   const float gainStep = (targetGain_ - gainStart) * inverseN;
   int32_t i = 0;
+  if (wetStep == 0.0f && gainStep == 0.0f && std::fabs(wetStart) >= kDryThreshold) {
+    // Held settings: the same blend as below with fixed weights, four samples at a time.
+    MixConstant(dryLeft, wetLeft, outLeft, n, wetStart, gainStart);
+    MixConstant(dryRight, wetRight, outRight, n, wetStart, gainStart);
+    i = n;
+  }
   for (; i < n; ++i) {
     const float ramp = static_cast<float>(i + 1);
     const float wet = wetStart + ramp * wetStep;

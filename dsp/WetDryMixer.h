@@ -27,6 +27,8 @@ class WetDryMixer {
   float OutputGain() const { return gain_; }
 
  private:
+  static void MixConstant(const float* dry, const float* wet, float* out, int32_t n,
+                          float wetAmount, float gain);
   static constexpr float kDefaultWet = 0.75f;
   static constexpr float kDefaultGain = 1.0f;
   // Below this the mix is inaudibly different from dry, so the dry signal passes bit-exact.

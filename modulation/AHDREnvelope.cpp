@@ -4,13 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "modulation/Transmod.h"
 #include "modulation/EnvelopeTimes.h"
 
 namespace {
-
-float Clamp01(float x) {
-  return std::fmin(std::fmax(x, 0.0f), 1.0f);
-}
 
 // Below this the decay is inaudible as modulation (about -86 dB) and the envelope stops.
 constexpr float kFinishedLevel = 5e-5f;
@@ -27,15 +24,15 @@ void AHDREnvelope::SetSampleRate(float processingRateHz, float hostRateHz, int32
 }
 
 void AHDREnvelope::Update(float attack, float hold, float decay, float curve) {
-  attackValue_ = Clamp01(attack);
-  holdValue_ = Clamp01(hold);
-  decayValue_ = Clamp01(decay);
+  attackValue_ = Transmod::ClampUnit(attack);
+  holdValue_ = Transmod::ClampUnit(hold);
+  decayValue_ = Transmod::ClampUnit(decay);
   const StageLengths lengths =
       ConvertToTimeInSamples(attackValue_, holdValue_, decayValue_, processingRateHz_);
   attackLength_ = lengths.attack;
   holdLength_ = lengths.hold;
   decayLength_ = lengths.decay;
-  curveValue_ = Clamp01(curve);
+  curveValue_ = Transmod::ClampUnit(curve);
   const float c = curveValue_;
   curve_ = 1.0f + 9.0f * c * c * c;
   attackIncrementTarget_ = 1.0f / attackLength_;
@@ -53,6 +50,21 @@ void AHDREnvelope::Trigger() {
 
 void AHDREnvelope::Render(float* buffer, int32_t count) {
   if (count <= 0) return;
+  RenderInto(buffer, count);
+}
+
+float AHDREnvelope::RenderLast(int32_t count) {
+  if (count <= 0) return 0.0f;
+  const int32_t written = RenderInto(nullptr, count);
+  if (written < count) return 0.0f;
+  // The last sample came from the stage that ran last; a decay that ended on it still wrote it.
+  if (stage_ == static_cast<int32_t>(Stage::kFinished)) return lastDecayValue_;
+  return output_;
+}
+
+// Renders into buffer (or only runs, when it is null); returns how many samples the stages wrote
+// before the rest became silence.
+int32_t AHDREnvelope::RenderInto(float* buffer, int32_t count) {
   renderCurve_ = curve_;
   renderDecayIncrement_ = decayIncrement_;
   // The increment glides to its target across the sub-block, so a length change mid-attack bends
@@ -65,7 +77,8 @@ void AHDREnvelope::Render(float* buffer, int32_t count) {
   }
   if (stage_ == static_cast<int32_t>(Stage::kHold)) RenderHold(buffer, written, count);
   if (stage_ == static_cast<int32_t>(Stage::kDecay)) RenderDecay(buffer, written, count);
-  std::fill(buffer + written, buffer + count, 0.0f);
+  if (buffer != nullptr) std::fill(buffer + written, buffer + count, 0.0f);
+  return written;
 }
 
 void AHDREnvelope::RenderAttack(float* buffer, int32_t& written, int32_t count,
@@ -74,7 +87,8 @@ void AHDREnvelope::RenderAttack(float* buffer, int32_t& written, int32_t count,
     attackIncrement_ += incrementStep;
     attackAccumulator_ += attackIncrement_;
     output_ = attackAccumulator_;
-    buffer[written++] = output_;
+    if (buffer != nullptr) buffer[written] = output_;
+    ++written;
   }
   // Reaching 1 on the last sample leaves the change of stage to the next sub-block.
   if (written < count) {
@@ -88,7 +102,8 @@ void AHDREnvelope::RenderHold(float* buffer, int32_t& written, int32_t count) {
   while (written < count && static_cast<float>(holdCounter_) < holdLength_) {
     ++holdCounter_;
     output_ = 1.0f;
-    buffer[written++] = 1.0f;
+    if (buffer != nullptr) buffer[written] = 1.0f;
+    ++written;
   }
   if (written < count) {
     stage_ = static_cast<int32_t>(Stage::kDecay);
@@ -105,10 +120,13 @@ void AHDREnvelope::RenderDecay(float* buffer, int32_t& written, int32_t count) {
   const float e0 = std::pow(1.0f - std::fmin(p0, 1.0f), renderCurve_);
   const float e1 = std::pow(1.0f - std::fmin(p1, 1.0f), renderCurve_);
   const float slope = (e1 - e0) / static_cast<float>(remaining);
-  for (int32_t i = 1; i <= remaining; ++i) {
-    output_ = e0 + slope * static_cast<float>(i);
-    buffer[written++] = output_;
+  if (buffer != nullptr) {
+    for (int32_t i = 1; i <= remaining; ++i)
+      buffer[written + i - 1] = e0 + slope * static_cast<float>(i);
   }
+  written += remaining;
+  output_ = e0 + slope * static_cast<float>(remaining);
+  lastDecayValue_ = output_;
   // A NaN output (it cannot arise from clamped parameters) also ends the envelope.
   if (!(output_ >= kFinishedLevel)) {
     stage_ = static_cast<int32_t>(Stage::kFinished);

@@ -35,6 +35,9 @@ class AHDREnvelope : public VDSP::SampleRateUser {
   // Writes `count` samples, normally in [0, 1] (the last attack sample may overshoot 1 by less than
   // one step). No allocation. // audio thread
   void Render(float* buffer, int32_t count);
+  // Runs `count` samples as Render does and returns the last one without writing a buffer (the
+  // engine reads one value per sub-block). No allocation. // audio thread
+  float RenderLast(int32_t count);
 
   // Restarts the attack from 0 (stage, output, ramp increment and counters to 0); also the engine's
   // reset, so the envelope runs once after it. // audio thread
@@ -52,12 +55,15 @@ class AHDREnvelope : public VDSP::SampleRateUser {
   static float ConverFromTimeInSecondsToNormalisedFloat(double seconds, int32_t stage);
 
  private:
+  int32_t RenderInto(float* buffer, int32_t count);
   void RenderAttack(float* buffer, int32_t& written, int32_t count, float incrementStep);
   void RenderHold(float* buffer, int32_t& written, int32_t count);
   void RenderDecay(float* buffer, int32_t& written, int32_t count);
 
   int32_t stage_ = static_cast<int32_t>(Stage::kFinished);
   float output_ = 0.0f;
+  // The last sample a decay wrote (it may end the envelope and leave output_ at 0).
+  float lastDecayValue_ = 0.0f;
   float curve_ = 1.0f;
   float renderCurve_ = 1.0f;
   float attackLength_ = kMinimumRampSamples;

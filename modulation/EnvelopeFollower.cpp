@@ -3,27 +3,29 @@
 
 #include <cmath>
 
+#include "modulation/Transmod.h"
 #include "dsp/Exp2.h"
 
 namespace {
 
-float Clamp01(float x) {
-  return std::fmin(std::fmax(x, 0.0f), 1.0f);
-}
-
 // Time in seconds 2^(12 v - 9): 1.95 ms at 0, 8 s at 1.
 float TimeSeconds(float value) {
-  return VDSP::Exp2Poly(12.0f * Clamp01(value) - 9.0f);
+  return VDSP::Exp2Poly(12.0f * Transmod::ClampUnit(value) - 9.0f);
 }
 
 // One-pole coefficient for a time constant: the angular step of one sample over the time.
 float CoefficientFor(float twoPiOverRate, float seconds) {
-  return Clamp01(twoPiOverRate / (std::fmax(seconds, 0.0f) + 1e-8f));
+  return Transmod::ClampUnit(twoPiOverRate / (std::fmax(seconds, 0.0f) + 1e-8f));
 }
 
 // The output clips at 1 anyway; a ceiling of +36 dB over full scale keeps a burst of garbage (or an
 // infinity) from holding the peak up for minutes.
 constexpr float kPeakCeiling = 64.0f;
+
+// The output as the engine reads it: nothing below 1e-15, nothing above 1.
+float Limited(float out) {
+  return out < 1e-15f ? 0.0f : (out > 1.0f ? 1.0f : out);
+}
 
 }  // namespace
 
@@ -45,10 +47,19 @@ void EnvelopeFollower::Update(float attack, float decay, float level) {
     decayTime_ = td;
     decayCoefficient_ = CoefficientFor(twoPiOverRate_, td);
   }
-  level_ = Clamp01(level);
+  level_ = Transmod::ClampUnit(level);
 }
 
 void EnvelopeFollower::Render(const float* input, float* output, int32_t count) {
+  Run(input, output, count);
+}
+
+float EnvelopeFollower::RenderLast(const float* input, int32_t count) {
+  return Run(input, nullptr, count);
+}
+
+// Writes every output when `output` is given; returns the last.
+float EnvelopeFollower::Run(const float* input, float* output, int32_t count) {
   float peak = peak_ - antiDenormal_;
   float out = output_ + antiDenormal_;
   const float gain = level_ * 1.5f;
@@ -59,10 +70,11 @@ void EnvelopeFollower::Render(const float* input, float* output, int32_t count) 
     if (e > peak) peak = e;
     peak += (e - peak) * decayCoefficient_;
     out += (peak - out) * attackCoefficient_;
-    output[i] = out < 1e-15f ? 0.0f : (out > 1.0f ? 1.0f : out);
+    if (output != nullptr) output[i] = Limited(out);
   }
   peak_ = peak;
   output_ = out;
+  return Limited(out);
 }
 
 void EnvelopeFollower::Reset() {

@@ -23,6 +23,9 @@ class EnvelopeFollower : public VDSP::SampleRateUser {
   // Reads `count` input samples and writes `count` outputs in [0, 1]. Non-finite input counts as
   // silence. No allocation. // audio thread
   void Render(const float* input, float* output, int32_t count);
+  // Runs `count` samples as Render does and returns only the last output. count >= 1.
+  // audio thread
+  float RenderLast(const float* input, int32_t count);
 
   // Peak and output states to 0, as a new follower. // audio thread
   void Reset();
@@ -31,6 +34,7 @@ class EnvelopeFollower : public VDSP::SampleRateUser {
   float DecayCoefficient() const { return decayCoefficient_; }    // any thread
 
  private:
+  float Run(const float* input, float* output, int32_t count);
   float level_ = 0.0f;
   float peak_ = 0.0f;
   float output_ = 0.0f;

@@ -3,15 +3,11 @@
 
 #include <cmath>
 
+#include "modulation/Transmod.h"
 #include "dsp/SineTable.h"
 #include "modulation/RateConversions.h"
 
 namespace {
-
-// NaN reads as the low end.
-float Clamp01(float x) {
-  return std::fmin(std::fmax(x, 0.0f), 1.0f);
-}
 
 // The morph can quicken a half-cycle fourfold (factor 0.25 or 1.75); capping the increment at a
 // quarter cycle keeps every step within one cycle, so the single wrap per sample holds the phase in
@@ -23,7 +19,7 @@ struct ShapeWeights {
 };
 
 ShapeWeights WeightsFor(float shape) {
-  const float s = 4.0f * Clamp01(shape);
+  const float s = 4.0f * Transmod::ClampUnit(shape);
   ShapeWeights weights;
   if (s < 1.0f) {
     weights.w[0] = 1.0f - s;
@@ -43,7 +39,7 @@ ShapeWeights WeightsFor(float shape) {
 
 // Morph factor m in [0.25, 1.75]: the first half-cycle lasts m / 2 of the period.
 double MorphFactorFor(float morph) {
-  return 1.5 * static_cast<double>(Clamp01(morph)) + 0.25;
+  return 1.5 * static_cast<double>(Transmod::ClampUnit(morph)) + 0.25;
 }
 
 // Phase steps for the two halves of the cycle, so that the period stays 1 / increment, and the
@@ -119,7 +115,7 @@ void LFO::Update(float rateValue, bool synced, float tempoBpm, float shape, floa
   frequencyHz_ = std::isfinite(hz) && hz > 0.0f ? static_cast<double>(hz) : 0.0;
   phaseIncrement_ =
       std::fmin(frequencyHz_ * static_cast<double>(inverseProcessingRate_), kMaxPhaseIncrement);
-  shape_ = Clamp01(shape);
+  shape_ = Transmod::ClampUnit(shape);
   morphFactor_ = MorphFactorFor(morph);
 }
 
@@ -132,6 +128,14 @@ void LFO::Render(float* buffer, int32_t count) {
     buffer[i] = ClampUnit(WaveAt(phase, weights, sine_, arcsine_));
   }
   phase_ = phase;
+}
+
+float LFO::RenderLast(int32_t count) {
+  const HalfSteps steps = StepsFor(phaseIncrement_, morphFactor_);
+  double phase = phase_;
+  for (int32_t i = 0; i < count; ++i) phase = Advance(phase, steps);
+  phase_ = phase;
+  return ClampUnit(WaveAt(phase, WeightsFor(static_cast<float>(shape_)), sine_, arcsine_));
 }
 
 void LFO::SetPhase(double phaseCycles) {

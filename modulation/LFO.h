@@ -34,6 +34,10 @@ class LFO : public VDSP::SampleRateUser {
   // Advances the phase once per sample and writes `count` values in [0, 1]. No allocation.
   // audio thread
   void Render(float* buffer, int32_t count);
+  // Advances the phase exactly as Render does and returns only the last of the `count` values
+  // (the engine's modulation reads one value per sub-block; the wave is a function of the phase
+  // alone, so this equals Render's last sample). count >= 1. No allocation. // audio thread
+  float RenderLast(int32_t count);
 
   // Phase in cycles; wrapped into [0, 1) (NaN gives 0). Trigger notes pass the base value of the
   // LFO's Phase parameter. // audio thread

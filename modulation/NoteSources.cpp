@@ -4,13 +4,10 @@
 
 #include <cmath>
 
+#include "modulation/Transmod.h"
 #include "support/StopWatch.h"
 
 namespace {
-
-float Clamp01(float x) {
-  return std::fmin(std::fmax(x, 0.0f), 1.0f);
-}
 
 constexpr int32_t kLastDivisionIndex = 38;
 // 1 / 38: one tempo division a step.
@@ -36,7 +33,7 @@ void ChannelOneNote(int32_t note, NoteOnAction& action) {
         lfo == 0 ? NoteSources::kLfo1FirstDivisionNote : NoteSources::kLfo2FirstDivisionNote;
     if (note >= first && note <= first + kLastDivisionIndex) {
       action.rateSelectLfo = lfo;
-      action.rateValue = Clamp01(static_cast<float>(note - first) * kDivisionStep);
+      action.rateValue = Transmod::ClampUnit(static_cast<float>(note - first) * kDivisionStep);
       action.restartLfo = lfo;
       action.midiTrigger = lfo + 1;
       return;
@@ -68,8 +65,8 @@ NoteOnAction NoteSources::NoteOn(int32_t channel, int32_t note, int32_t velocity
 }
 
 bool NoteSources::SetXY(int32_t index, float value) {
-  if (index == 0) xyX_ = Clamp01(value);
-  if (index == 1) xyY_ = Clamp01(value);
+  if (index == 0) xyX_ = Transmod::ClampUnit(value);
+  if (index == 1) xyY_ = Transmod::ClampUnit(value);
   return index == 0 || index == 1;
 }
 
@@ -88,7 +85,7 @@ void NoteSources::Reset() {
 }
 
 int32_t FilterTypeItem(float typeBaseValue) {
-  const float scaled = Clamp01(typeBaseValue) * 3.0f;
+  const float scaled = Transmod::ClampUnit(typeBaseValue) * 3.0f;
   return static_cast<int32_t>(std::round(scaled));
 }
 
@@ -97,9 +94,9 @@ float NoteToCutoff(int32_t note, float typeBaseValue) {
   const float q = static_cast<float>(note) / 128.0f;
   const float extra = q * q * kLiftPerType[FilterTypeItem(typeBaseValue)];
   const float value = ((static_cast<float>(note) - 69.0f) / 12.0f + 6.0f) / 12.0f + extra;
-  return Clamp01(value);
+  return Transmod::ClampUnit(value);
 }
 
 float LinkedCutoff(float linkOffset, float cutoff1) {
-  return Clamp01(linkOffset + cutoff1);
+  return Transmod::ClampUnit(linkOffset + cutoff1);
 }

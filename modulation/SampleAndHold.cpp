@@ -3,14 +3,11 @@
 
 #include <cmath>
 
+#include "modulation/Transmod.h"
 #include "modulation/RateConversions.h"
 #include "support/StopWatch.h"
 
 namespace {
-
-float Clamp01(float x) {
-  return std::fmin(std::fmax(x, 0.0f), 1.0f);
-}
 
 // Held sidechain samples beyond this are garbage, not music; the bound keeps the modulation sum
 // finite whatever arrives on input 3.
@@ -42,19 +39,29 @@ void SampleAndHold::Update(float rateHz, float slew) {
   period_ = period;
   const float inverse = 1.0f / static_cast<float>(period_);
   step_ = rising_ != 0 ? inverse : -inverse;
-  slew_ = Clamp01(slew);
+  slew_ = Transmod::ClampUnit(slew);
 }
 
 void SampleAndHold::Render(const float* input, float* output, int32_t count) {
   const float exponent = 4.0f * slew_ + 1.0f;
   for (int32_t i = 0; i < count; ++i) {
     t_ += step_;
-    const float x = Clamp01(t_);
+    const float x = Transmod::ClampUnit(t_);
     const float glide = std::pow(x, exponent) * glideRange_ + glideStart_;
     output[i] = glide * slew_ + (1.0f - slew_) * held_;
     // A period shortened by the last update may already lie behind the counter.
     if (++counter_ >= period_) NewSample(input != nullptr ? input + i : nullptr);
   }
+}
+
+float SampleAndHold::RenderLast(const float* input, int32_t count) {
+  for (int32_t i = 0; i + 1 < count; ++i) {
+    t_ += step_;
+    if (++counter_ >= period_) NewSample(input != nullptr ? input + i : nullptr);
+  }
+  float last;
+  Render(input != nullptr ? input + count - 1 : nullptr, &last, 1);
+  return last;
 }
 
 void SampleAndHold::NewSample(const float* candidate) {

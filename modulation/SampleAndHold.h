@@ -28,6 +28,10 @@ class SampleAndHold : public VDSP::SampleRateUser {
   // period boundaries; non-finite input is taken as 0 and the rest held to +-64. No allocation.
   // audio thread
   void Render(const float* input, float* output, int32_t count);
+  // Runs `count` samples exactly as Render does and returns only the last output: the engine reads
+  // one value per sub-block, and the glide curve (a power per sample) is only needed there.
+  // count >= 1. // audio thread
+  float RenderLast(const float* input, int32_t count);
 
   // Takes a new value (the candidate, or a random one when `candidate` is null) and starts the
   // glide to it over one period. // audio thread

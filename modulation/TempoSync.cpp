@@ -73,8 +73,8 @@ float TempoDivisionRateHz(float value, float tempoBpm) {
   if (index < 0) index = 0;
   if (index >= kNumTempoDivisions) index = kNumTempoDivisions - 1;
   const int32_t group = index / 3;
-  // Cycles per beat: 1/256 for "64 bars" up to 16 for "1/64 bar".
-  const float cyclesPerBeat = std::ldexp(1.0f, group - 8);
+  // Cycles per beat: 1/256 for "64 bars" up to 16 for "1/64 bar" (2^(group - 8)).
+  const float cyclesPerBeat = static_cast<float>(1u << group) * (1.0f / 256.0f);
   // A dotted length lasts 3/2 of the plain one, so it cycles at 2/3 of the rate; a triplet fits
   // three in the time of two, so it cycles at 3/2.
   constexpr float kMultipliers[3] = {2.0f / 3.0f, 1.0f, 3.0f / 2.0f};

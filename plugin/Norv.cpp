@@ -7,8 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dsp/CombFilter.h"
+#include "dsp/Float4.h"
 #include "dsp/ShaperTables.h"
 #include "dsp/SineTable.h"
+#include "dsp/VBufferPow2.h"
 #include "modulation/BindingMap.h"
 #include "modulation/MidiEventSort.h"
 #include "modulation/TempoSync.h"
@@ -54,9 +57,22 @@ class RoundDownScope {
 };
 
 float BlockPeak(const float* samples, int32_t frames) {
+  // minps/maxps with the sample first pass the running value on for NaN, as std::min/max do.
+  VDSP::Float4 lows = VDSP::Float4::Zero();
+  VDSP::Float4 highs = VDSP::Float4::Zero();
+  int32_t i = 0;
+  for (; i + 4 <= frames; i += 4) {
+    const VDSP::Float4 x = VDSP::Float4::LoadUnaligned(samples + i);
+    lows = VDSP::Float4::Min(x, lows);
+    highs = VDSP::Float4::Max(x, highs);
+  }
   float low = 0.0f;
   float high = 0.0f;
-  for (int32_t i = 0; i < frames; ++i) {
+  for (int lane = 0; lane < 4; ++lane) {
+    low = std::min(low, lows.Lane(lane));
+    high = std::max(high, highs.Lane(lane));
+  }
+  for (; i < frames; ++i) {
     low = std::min(low, samples[i]);
     high = std::max(high, samples[i]);
   }
@@ -202,35 +218,48 @@ void Norv::InitializeTemporaryBuffers() {
     buffer.assign(oversampledFrames, 0.0f);
   }
   for (auto& buffer : oversampled_) buffer.assign(oversampledFrames, 0.0f);
+  silence_.assign(oversampledFrames, 0.0f);
   for (auto& buffer : sidechain_) buffer.assign(static_cast<size_t>(frames), 0.0f);
   scratchFrames_ = frames;
 }
 
-// The resamplers' buffers are sized for the largest factor, so a later factor change only has to
-// choose stages; what still allocates (the comb filters' delay lines) happens here, off the audio
-// thread.
+// The resamplers' buffers are sized for the largest factor and the comb filters' delay lines for
+// max(factor, 4), so a later factor change on the audio thread only picks stages and rates.
 void Norv::ConfigureResamplers() {
   const int32_t factor = std::clamp(oversamplingFactor_.load(), 1, kMaxOversampling);
-  const double rate = sampleRate_;
-  const double oversampledRate = rate * factor;
   const int capacity = scratchFrames_ * kScratchOversize;
-  upsamplerMain_.SetRates(rate, oversampledRate);
-  upsamplerSidechain_.SetRates(rate, oversampledRate);
-  downsampler_.SetRates(oversampledRate, rate);
   upsamplerMain_.Prepare(capacity);
   upsamplerSidechain_.Prepare(capacity);
   downsampler_.Prepare(capacity);
-  engine_.SetSampleRate(static_cast<float>(oversampledRate), sampleRate_, factor);
+  SetOversampledRates(factor);
+  reservedFactor_ = std::max(factor, VDSP::CombFilter::kReservedFactor);
   sidechainFilter_.SetRate(sampleRate_, 1);
   sidechainFilter_.SetOnePoleCoefficient(kSidechainCutoff);
   timeInfo_.SetSampleRate(sampleRate_);
-  activeFactor_ = factor;
-  reconfigureState_.store(kReconfigureIdle);
 }
 
-void Norv::ApplyPendingReconfiguration() {
-  if (reconfigureState_.load() != kReconfigureParked) return;
-  ConfigureResamplers();
+void Norv::SetOversampledRates(int32_t factor) {
+  const double rate = sampleRate_;
+  const double oversampledRate = rate * factor;
+  upsamplerMain_.SetRates(rate, oversampledRate);
+  upsamplerSidechain_.SetRates(rate, oversampledRate);
+  downsampler_.SetRates(oversampledRate, rate);
+  engine_.SetSampleRate(static_cast<float>(oversampledRate), sampleRate_, factor);
+  activeFactor_.store(factor);
+}
+
+void Norv::ApplyOversamplingChange() {
+  const int32_t factor = oversamplingFactor_.load();
+  if (factor == activeFactor_.load()) return;
+  // Factors up to the reserved one get their full delay range; 8 or 16 beyond it run the combs
+  // with a shorter longest delay until the next set-up call reserves more.
+  VDSP::VBufferPow2::FixedCapacityScope noAllocation;
+  SetOversampledRates(factor);
+}
+
+bool Norv::NeedsReconfiguration() const {
+  const int32_t active = activeFactor_.load();
+  return oversamplingFactor_.load() != active || active > reservedFactor_;
 }
 
 // --- Dispatcher answers
@@ -286,9 +315,11 @@ void Norv::suspend() {
 
 void Norv::resume() {
   suspend();
-  // The host does not process while it resumes: an oversampling change still waiting is safe to
-  // finish here.
-  if (reconfigureState_.load() != kReconfigureIdle) ConfigureResamplers();
+  // The host does not process while it resumes. A state loaded while resumed that no block has
+  // taken yet (hosts load the chunk between two resumes) is applied here, so that a factor it
+  // carries gets its delay lines reserved; so does a factor the audio thread ran short of.
+  ApplyPendingState();
+  if (NeedsReconfiguration()) ConfigureResamplers();
   audioRunning_.store(true);
   editorIdleCount_.store(0);
 }
@@ -472,14 +503,15 @@ void Norv::ProcessHostCall(float** inputs, float** outputs, int32_t frames) {
     queuedEventCount_ = 0;
     return;
   }
-  if (ProcessParked(outputs, frames)) return;
+  if (ProcessLocked(outputs, frames)) return;
   if (!inputs[0]) {
     queuedEventCount_ = 0;
     return;
   }
   PreProcess(true);
   messagePort_->ProcessSynthMessages();
-  if (ProcessParked(outputs, frames)) return;
+  if (ProcessLocked(outputs, frames)) return;
+  ApplyOversamplingChange();
   ProcessTimeInfo();
   {
     RoundDownScope roundDown;
@@ -494,12 +526,10 @@ void Norv::ProcessHostCall(float** inputs, float** outputs, int32_t frames) {
   PostProcess(outputs, frames);
 }
 
-// While the editor holds the engine locked, or an oversampling change waits for its set-up call,
-// the outputs are silent and only the pending host changes are taken.
-bool Norv::ProcessParked(float** outputs, int32_t frames) {
-  int32_t requested = kReconfigureRequested;
-  reconfigureState_.compare_exchange_strong(requested, kReconfigureParked);
-  if (!synthLocked_.load() && reconfigureState_.load() == kReconfigureIdle) return false;
+// While the editor holds the engine locked, the outputs are silent and only the pending host
+// changes are taken.
+bool Norv::ProcessLocked(float** outputs, int32_t frames) {
+  if (!synthLocked_.load()) return false;
   PreProcess(false);
   for (int channel = 0; channel < 2; ++channel) {
     std::memset(outputs[channel], 0, sizeof(float) * frames);
@@ -510,7 +540,8 @@ bool Norv::ProcessParked(float** outputs, int32_t frames) {
 
 void Norv::ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
                         int32_t hostFrames) {
-  ClearScratchBuffers(frames * activeFactor_);
+  // The scratch buffers are not cleared per block: the engine writes every sample of them that it
+  // reads within the same sub-block.
   ProcessVSTMIDIEvents(offset, frames, hostFrames);
   const float* in3 = inputs[2] ? inputs[2] + offset : inputs[0] + offset;
   const float* in4 = inputs[3] ? inputs[3] + offset : in3;
@@ -520,10 +551,6 @@ void Norv::ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t
                            const_cast<float*>(sidechain[1])};
   float* pieceOutputs[2] = {outputs[0] + offset, outputs[1] + offset};
   ProcessFilters(pieceInputs, pieceOutputs, 0, frames);
-}
-
-void Norv::ClearScratchBuffers(int32_t frames) {
-  for (auto& buffer : scratch_) std::fill_n(buffer.data(), frames, 0.0f);
 }
 
 void Norv::PreProcess(bool registerThread) {
@@ -619,8 +646,17 @@ void Norv::ProcessSegment(const float* const* in, float* const* out, int32_t fra
   float* engineOut[2] = {oversampled_[4].data(), oversampled_[5].data()};
   upsamplerMain_.SetBlock(frames);
   const int produced = upsamplerMain_.Process(up[0], up[1], in[0], in[1]);
-  upsamplerSidechain_.SetBlock(frames);
-  upsamplerSidechain_.Process(up[2], up[3], in[2], in[3]);
+  if (engine_.ReadsSidechain()) {
+    // Its memory holds the tail of whatever it last heard, maybe long ago.
+    if (!sidechainUpsampling_) upsamplerSidechain_.Reset();
+    sidechainUpsampling_ = true;
+    upsamplerSidechain_.SetBlock(frames);
+    upsamplerSidechain_.Process(up[2], up[3], in[2], in[3]);
+  } else {
+    // Nothing listens to inputs 3+4 at the processing rate: silence instead of their upsampling.
+    sidechainUpsampling_ = false;
+    up[2] = up[3] = silence_.data();
+  }
   float* scratch[kNumScratchBuffers];
   for (int32_t i = 0; i < kNumScratchBuffers; ++i) scratch[i] = scratch_[i].data();
   engine_.Process(up, engineOut, scratch, produced, timeInfo_.Tempo(), heldParameter_.load());
@@ -654,14 +690,13 @@ void Norv::InterpolateProcess() {
   messagePort_->ProcessSynthMessages();
 }
 
+// A factor change delivered here waits for the next block or set-up call: rebuilding the delay
+// lines from this thread could meet a host that starts processing again.
 void Norv::EditorIdle() {
-  ApplyPendingReconfiguration();
   if (editorIdleCount_.fetch_add(1) + 1 <= kEditorIdleLimit) return;
   editorIdleCount_.store(0);
   messagePort_->ProcessSynthMessages();
   engine_.Snap();
-  // No audio blocks are coming to park the engine: finish a requested factor change here.
-  if (reconfigureState_.load() == kReconfigureRequested) ConfigureResamplers();
 }
 
 float Norv::TakeOutputMeter(int32_t channel) {
@@ -770,9 +805,7 @@ void Norv::HandleReset() {
 void Norv::HandleSetOversampling(int32_t factor) {
   // Factors beyond the resamplers' reach would be an unsafe request: keep the current one.
   if (factor < 1 || factor > 16) return;
-  if (factor == oversamplingFactor_.load()) return;
   oversamplingFactor_.store(factor);
-  reconfigureState_.store(kReconfigureRequested);
 }
 
 void Norv::HandlePanic() {

@@ -109,10 +109,6 @@ class Norv : public SynthBase,
   void BeginUserGesture(int32_t index) const { beginEdit(index); }
   void EndUserGesture(int32_t index) const { endEdit(index); }
   void SetEditorOffset(int32_t x, int32_t y);
-  // UI thread: finishes an oversampling change that the audio thread has asked for (rebuilding
-  // the delay lines allocates, so it never happens inside a process call). The audio thread stays
-  // silent from the request on until this has run; EditorIdle and every set-up call run it.
-  void ApplyPendingReconfiguration();
   // UI thread: the highest output peak since the last call, per channel (0 left, 1 right), and
   // zeroes it.
   float TakeOutputMeter(int32_t channel);
@@ -125,6 +121,7 @@ class Norv : public SynthBase,
   const MidiEvent& QueuedEvent(int32_t index) const { return eventPool_[index]; }
   bool IsSynthLocked() const { return synthLocked_.load(); }
   bool IsAudioRunning() const { return audioRunning_.load(); }
+  // The factor asked for last (editor, loaded state, set-up). // any thread
   int32_t OversamplingFactor() const { return oversamplingFactor_.load(); }
   bool IsLearning() const;
   int32_t LastController() const { return lastController_.load(); }
@@ -133,10 +130,12 @@ class Norv : public SynthBase,
   float OutputMeter(int32_t channel) const { return outputMeters_[channel & 1].load(); }
   const TimeInfo& Time() const { return timeInfo_; }
   TimeInfo& Time() { return timeInfo_; }
-  // The factor the resamplers and the engine run at (lags OversamplingFactor() while a change
-  // waits for ApplyPendingReconfiguration).
-  int32_t ActiveOversamplingFactor() const { return activeFactor_; }
-  bool IsReconfigurationPending() const { return reconfigureState_.load() != kReconfigureIdle; }
+  // The factor the resamplers and the engine run at. It lags OversamplingFactor() from a request
+  // until the start of the next block (or the next set-up call while no audio runs). // any thread
+  int32_t ActiveOversamplingFactor() const { return activeFactor_.load(); }
+  bool IsReconfigurationPending() const {
+    return OversamplingFactor() != ActiveOversamplingFactor();
+  }
   // UI thread: the name of the preset last loaded or saved ("Default" after a reset).
   const std::string& LastPresetName();
 
@@ -151,8 +150,9 @@ class Norv : public SynthBase,
   bool SerializeBindingMap(const std::filesystem::path& path, bool save);
   // UI thread, the end of construction: loads the default preset file when there is one.
   void LoadDefaultPresetIfPresent();
-  // audio thread, at the start of every host block: applies a state loaded on the UI thread and
-  // publishes the engine's values for the state readers.
+  // audio thread, at the start of every host block (and resume, which no block overlaps): applies
+  // a state loaded on the UI thread, oversampling factor included, and publishes the engine's
+  // values for the state readers.
   void ApplyPendingState();
 
  private:
@@ -181,12 +181,22 @@ class Norv : public SynthBase,
   void PerformShutdown();
   void InitializeTemporaryBuffers();
   // Rates and buffers of the three resamplers, the engine and the sidechain filter for the current
-  // sample rate and OversamplingFactor(); set-up only (UI thread, or state loading while locked).
+  // sample rate and OversamplingFactor(); allocates (the resamplers' buffers, the comb filters'
+  // delay lines for max(factor, 4)). UI thread, set-up only: no block may run meanwhile.
   void ConfigureResamplers();
+  // Resampler stages and engine rates for `factor` at the current sample rate. Allocates nothing
+  // inside a VBufferPow2::FixedCapacityScope. // UI thread (set-up) or audio thread
+  void SetOversampledRates(int32_t factor);
+  // audio thread, at the start of a block: runs at OversamplingFactor() if it changed, within the
+  // buffers and delay lines that set-up reserved (no allocation, no lock, no silence).
+  void ApplyOversamplingChange();
+  // UI thread (set-up): a set-up call must rebuild because the factor changed while no block ran,
+  // or the audio thread went beyond the delay lines the last set-up reserved.
+  bool NeedsReconfiguration() const;
 
   // Block driver.
   void ProcessHostCall(float** inputs, float** outputs, int32_t frames);
-  bool ProcessParked(float** outputs, int32_t frames);
+  bool ProcessLocked(float** outputs, int32_t frames);
   void ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
                     int32_t hostFrames);
   void PreProcess(bool registerThread);
@@ -197,7 +207,6 @@ class Norv : public SynthBase,
   void ProcessFilters(float** inputs, float** outputs, int32_t offset, int32_t frames);
   void ProcessSegment(const float* const* in, float* const* out, int32_t frames);
   void PostProcess(float** outputs, int32_t hostFrames);
-  void ClearScratchBuffers(int32_t frames);
   void ProcessMIDINoteOnImmediate(int32_t channel, int32_t note, int32_t velocity);
   void SelectLFODivision(int32_t lfo, int32_t division);
 
@@ -207,8 +216,8 @@ class Norv : public SynthBase,
   void HandleSetFilterParameter(const Message& message, bool immediate);
   void HandleReset();
   // audio thread (any thread while no audio runs): asks for a new oversampling factor (1-16,
-  // others refused). The engine is silent from the request on until ApplyPendingReconfiguration
-  // (or a set-up call) has rebuilt the rates, so nothing allocates on the audio thread.
+  // others refused). The next block start applies it (ApplyOversamplingChange); while no audio
+  // runs, the next set-up call does.
   void HandleSetOversampling(int32_t factor);
   void HandlePanic();
   void HandleSetLearnTarget(const Message& message);
@@ -250,17 +259,21 @@ class Norv : public SynthBase,
 
   // Block driver: resamplers for inputs 1+2, inputs 3+4 and the output, the oversampled buffers
   // (four inputs, two outputs), the high-passed sidechain and the factor everything is set for.
-  enum : int32_t { kReconfigureIdle = 0, kReconfigureRequested = 1, kReconfigureParked = 2 };
   VDSP::ResamplerChain upsamplerMain_;
   VDSP::ResamplerChain upsamplerSidechain_;
+  // Whether the sidechain upsampler ran in the last segment (it is skipped while unheard).
+  bool sidechainUpsampling_ = false;
+  // Stands in for the upsampled inputs 3+4 while nothing listens to them; never written.
+  std::vector<float> silence_;
   VDSP::ResamplerChain downsampler_;
   std::array<std::vector<float>, 6> oversampled_;
   std::array<std::vector<float>, 2> sidechain_;
   std::array<const float*, 2> sidechainPointers_{};
   VDSP::VFilterSVFCommon sidechainFilter_;
   VFoundation::RandomGenerator sidechainDither_;
-  int32_t activeFactor_ = 2;
-  std::atomic<int32_t> reconfigureState_{kReconfigureIdle};
+  std::atomic<int32_t> activeFactor_{2};
+  // The factor whose delay lines the last set-up call reserved (UI thread only).
+  int32_t reservedFactor_ = 0;
   std::array<std::atomic<float>, 2> outputMeters_{};
 
   // Engine-side flags.

@@ -85,8 +85,10 @@ void NorvProcess::SetSlewTime(double samples) {
 }
 
 void NorvProcess::SetParameter(int32_t index, int32_t source, float value, bool immediate) {
+  MarkChanged();
   if (!IsValidIndex(index) || std::isnan(value)) return;
   if (source == 0) {
+    glidesPending_ = true;
     targets_[index] = value;
     if (immediate || IsSwitchLike(index)) rows_[index][0] = value;
     if (index == kF1Cutoff && On(rows_[kFilterLink][0])) {
@@ -107,10 +109,13 @@ void NorvProcess::SetImmediate(int32_t index, float value) {
 }
 
 void NorvProcess::Snap() {
+  MarkChanged();
   for (int32_t index = 0; index < kNumParameters; ++index) rows_[index][0] = targets_[index];
+  glidesPending_ = false;
 }
 
 void NorvProcess::Reset() {
+  MarkChanged();
   for (int32_t index = 0; index < kNumParameters; ++index) {
     const float value = GetParameterDefaultValue(index);
     targets_[index] = value;
@@ -141,6 +146,7 @@ void NorvProcess::ResetParts() {
 }
 
 void NorvProcess::SetPolarMode(int32_t source, bool unipolar) {
+  MarkChanged();
   if (source < 0 || source >= kNumColumns) return;
   unipolar_[source] = unipolar ? 1 : 0;
   polarity_.scale[source] = unipolar ? 1.0f : 2.0f;
@@ -152,6 +158,7 @@ bool NorvProcess::IsUnipolar(int32_t source) const {
 }
 
 void NorvProcess::RemoveModulation(int32_t index, int32_t source) {
+  MarkChanged();
   if (!IsValidIndex(index)) return;
   if (source == -1) {
     std::fill(rows_[index].begin() + 1, rows_[index].end(), 0.0f);
@@ -162,6 +169,7 @@ void NorvProcess::RemoveModulation(int32_t index, int32_t source) {
 }
 
 void NorvProcess::RemoveModDestinations(int32_t source) {
+  MarkChanged();
   if (source != -1 && !IsValidSource(source)) return;
   for (auto& row : rows_) {
     if (source == -1) {
@@ -173,6 +181,7 @@ void NorvProcess::RemoveModDestinations(int32_t source) {
 }
 
 void NorvProcess::SetMacroValue(int32_t axis, float value) {
+  MarkChanged();
   if (axis < 0 || axis > 1 || std::isnan(value)) return;
   macroValues_[axis] = value;
 }
@@ -182,6 +191,7 @@ float NorvProcess::MacroValue(int32_t axis) const {
 }
 
 void NorvProcess::SetLinkOffset(float offset) {
+  MarkChanged();
   if (std::isfinite(offset)) linkOffset_ = offset;
 }
 
@@ -230,6 +240,8 @@ float NorvProcess::Slope(int32_t index) const {
 }
 
 void NorvProcess::UpdateModulatedFlag(int32_t index) {
+  // A parameter that loses its last depth goes back to its base value.
+  basesChanged_ = true;
   modulated_[index] = Transmod::HasDepth(rows_[index].data()) ? 1 : 0;
 }
 
@@ -297,6 +309,7 @@ void NorvProcess::Process(const float* const* inputs, float* const* outputs, flo
     RunSources(block);
     StoreModulationValues();
     ModulateParameters(kFirstAudioParameter, kNumParameters);
+    basesChanged_ = false;
     RunChain(block);
     if (interpolator_) interpolator_->InterpolateProcess();
     ComputeSlopes(focusParameter);
@@ -304,6 +317,8 @@ void NorvProcess::Process(const float* const* inputs, float* const* outputs, flo
 }
 
 void NorvProcess::ComputeSlopes(int32_t focusParameter) {
+  // Every arrived base has a slope of (almost) 0 already, and no target moved since.
+  if (!glidesPending_) return;
   for (int32_t index = 0; index < kNumParameters; ++index) {
     slopes_[index] = (targets_[index] - rows_[index][0]) * slewCoefficient_;
   }
@@ -311,14 +326,20 @@ void NorvProcess::ComputeSlopes(int32_t focusParameter) {
 }
 
 void NorvProcess::GlideBases(int32_t count) {
+  if (!glidesPending_) return;
+  bool moving = false;
   for (int32_t index = 0; index < kNumParameters; ++index) {
     float& base = rows_[index][0];
     const float remaining = targets_[index] - base;
     if (std::fabs(remaining) < kGlideTolerance) continue;
+    moving = true;
     const float step = static_cast<float>(count) * slopes_[index];
     // A short slew time must not step past the target and ring around it.
     base = std::fabs(step) >= std::fabs(remaining) ? targets_[index] : base + step;
   }
+  // Stays set for one more sub-block after the last step, so the slopes settle to 0 too.
+  glidesPending_ = moving;
+  if (moving) MarkChanged();
 }
 
 void NorvProcess::StoreModulationValues() {
@@ -338,10 +359,37 @@ float NorvProcess::RoutingSum(int32_t index) const {
   return Transmod::RoutingSum(rows_[index].data(), sourceValues_.data(), polarity_);
 }
 
+// An unmodulated value only moves with its base: while no base changed it is still current.
 void NorvProcess::ModulateParameters(int32_t from, int32_t to) {
   for (int32_t index = from; index < to; ++index) {
-    modulatedValues_[index] = Clamp01(modulated_[index] != 0 ? RoutingSum(index) : rows_[index][0]);
+    if (modulated_[index] != 0) {
+      modulatedValues_[index] = Clamp01(RoutingSum(index));
+    } else if (basesChanged_) {
+      modulatedValues_[index] = Clamp01(rows_[index][0]);
+    }
   }
+}
+
+// Whether a filter slot may run FM in this sub-block. The chain reads the FM depths after the
+// sources ran, so this looks at what they can reach: an unmodulated depth stays between its base
+// (already glided for this sub-block) and its target.
+bool NorvProcess::FilterFMPossible() const {
+  for (const SlotParameters& p : kSlotParameters) {
+    if (modulated_[p.fm] != 0 || rows_[p.fm][0] > kFMDepthThreshold ||
+        targets_[p.fm] > kFMDepthThreshold) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool NorvProcess::ReadsSidechain() const {
+  const auto mayReach = [this](int32_t index, float threshold) {
+    return modulated_[index] != 0 || rows_[index][0] >= threshold || targets_[index] >= threshold;
+  };
+  if (mayReach(kEnvFollowSource, 0.5f) || mayReach(kSandHSource, 0.5f)) return true;
+  // FM source item 3 ("In 3+4") begins at 5/6; 0.8 leaves room for rounding.
+  return FilterFMPossible() && (mayReach(kF1FMSource, 0.8f) || mayReach(kF2FMSource, 0.8f));
 }
 
 void NorvProcess::RunSources(const Block& block) {
@@ -361,16 +409,25 @@ void NorvProcess::RunSources(const Block& block) {
   float* envelope = block.scratch[kEnvBuffer] + o;
   float* followed = block.scratch[kFollowerBuffer] + o;
   lfos_[0].Update(Mod(kLFO1Rate), On(Mod(kLFO1Sync)), bpm, Mod(kLFO1Shape), Mod(kLFO1Swing));
-  lfos_[0].Render(lfo1, k);
   lfos_[1].Update(Mod(kLFO2Rate), On(Mod(kLFO2Sync)), bpm, Mod(kLFO2Shape), Mod(kLFO2Swing));
-  lfos_[1].Render(lfo2, k);
+  // Only filter FM reads the waves sample by sample; otherwise the last value is all that counts.
+  const bool waves = FilterFMPossible();
+  for (int32_t n = 0; n < 2; ++n) {
+    float* wave = n == 0 ? lfo1 : lfo2;
+    if (waves) {
+      lfos_[n].Render(wave, k);
+    } else {
+      wave[k - 1] = lfos_[n].RenderLast(k);
+    }
+  }
   sampleAndHold_.Update(LFO::ComputeRate(Mod(kSandHRate), On(Mod(kSandHSync)), bpm),
                         Mod(kSandHSlew));
-  sampleAndHold_.Render(sampleInput ? block.scratch[kSandHInput] + o : nullptr, held, k);
+  held[k - 1] =
+      sampleAndHold_.RenderLast(sampleInput ? block.scratch[kSandHInput] + o : nullptr, k);
   envelope_.Update(Mod(kEnvAttack), Mod(kEnvHold), Mod(kEnvDecay), Mod(kEnvCurve));
-  envelope_.Render(envelope, k);
+  envelope[k - 1] = envelope_.RenderLast(k);
   follower_.Update(Mod(kEnvFollowAttack), Mod(kEnvFollowDecay), Mod(kEnvFollowThresh));
-  follower_.Render(follower, followed, k);
+  followed[k - 1] = follower_.RenderLast(follower, k);
   const auto squared = [this](int32_t index) { return Mod(index) * Mod(index); };
   float envelopeValue = envelope[k - 1] * squared(kEnvGain);
   if (Mod(kEnvVelRespond) != 0.0f) envelopeValue *= velocity_;
@@ -425,6 +482,10 @@ void NorvProcess::RunFilters(const Block& block) {
   SetSlotControls(0, Mod(kF1Cutoff));
   SetSlotControls(1, Mod(kF2Cutoff));
   if (!On(Mod(kFilterLayout))) {
+    if (active1 && active2 &&
+        VDSP::VoiceFilter::ProcessSeries(slots_[0], slots_[1], left, right, k, inverseK)) {
+      return;
+    }
     if (active1) slots_[0].ProcessStereo(left, right, k, inverseK);
     if (active2) slots_[1].ProcessStereo(left, right, k, inverseK);
     return;
@@ -433,9 +494,12 @@ void NorvProcess::RunFilters(const Block& block) {
   float* copyRight = block.scratch[kParallelRight] + o;
   std::memcpy(copyLeft, left, sizeof(float) * k);
   std::memcpy(copyRight, right, sizeof(float) * k);
-  if (active1) slots_[0].ProcessStereo(left, right, k, inverseK);
+  const bool paired = active1 && active2 &&
+                      VDSP::VoiceFilter::ProcessParallel(slots_[0], slots_[1], left, right,
+                                                         copyLeft, copyRight, k, inverseK);
+  if (!paired && active1) slots_[0].ProcessStereo(left, right, k, inverseK);
   if (!active2) return;
-  slots_[1].ProcessStereo(copyLeft, copyRight, k, inverseK);
+  if (!paired) slots_[1].ProcessStereo(copyLeft, copyRight, k, inverseK);
   for (int32_t i = 0; i < k; ++i) {
     left[i] += copyLeft[i];
     right[i] += copyRight[i];
@@ -482,14 +546,25 @@ void NorvProcess::RunFiltersPerSample(const Block& block) {
     // Taken whether or not the cutoff carries a depth: the FM swing adds to the routing sum.
     sum[slot] = RoutingSum(kSlotParameters[slot].cutoff);
   }
-  for (int32_t i = 0; i < k; ++i) {
-    for (int32_t slot = 0; slot < 2; ++slot) {
-      SetSlotControls(slot, Clamp01(sum[slot] + depth[slot] * (2.0f * fm[slot][i] - 1.0f)));
+  // Slot 1 never hears slot 2, so each slot can run its whole sub-block in turn.
+  for (int32_t slot = 0; slot < 2; ++slot) {
+    float cutoffs[kSubBlockSize];
+    for (int32_t i = 0; i < k; ++i) {
+      cutoffs[i] = Clamp01(sum[slot] + depth[slot] * (2.0f * fm[slot][i] - 1.0f));
     }
-    if (active[0]) slots_[0].ProcessStereo(left + i, right + i, 1, 1.0f);
-    float* l2 = parallel ? copyLeft : left;
-    float* r2 = parallel ? copyRight : right;
-    if (active[1]) slots_[1].ProcessStereo(l2 + i, r2 + i, 1, 1.0f);
+    float* l = slot == 1 && parallel ? copyLeft : left;
+    float* r = slot == 1 && parallel ? copyRight : right;
+    SetSlotControls(slot, cutoffs[active[slot] ? 0 : k - 1]);
+    if (!active[slot]) continue;
+    // "Japan" takes the cutoffs sample by sample inside one pass; the other types are set and run
+    // one sample at a time.
+    if (slots_[slot].ProcessStereoWithCutoffs(l, r, cutoffs, k, 1.0f / static_cast<float>(k))) {
+      continue;
+    }
+    for (int32_t i = 0; i < k; ++i) {
+      SetSlotControls(slot, cutoffs[i]);
+      slots_[slot].ProcessStereo(l + i, r + i, 1, 1.0f);
+    }
   }
   if (!parallel || !active[1]) return;
   for (int32_t i = 0; i < k; ++i) {

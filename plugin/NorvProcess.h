@@ -105,6 +105,9 @@ class NorvProcess : public VDSP::SampleRateUser {
   // Filter 2's cutoff base minus filter 1's; what a linked filter 1 cutoff change keeps.
   void SetLinkOffset(float offset);
   float LinkOffset() const { return linkOffset_; }  // any thread
+  // Counts every change of the values the state document holds (bases, depths, polarities, XY,
+  // link offset), so a reader can tell whether a copy is still current. // engine's thread
+  uint64_t Revision() const { return revision_; }
   // The engine's part of the state document ("LinkOffset", "C%dValue", "Polar_%s" and the rows),
   // defined with the state code. Node is VFoundation::XmlNode or a plain state record pointer.
   template <typename Node>
@@ -180,6 +183,16 @@ class NorvProcess : public VDSP::SampleRateUser {
   void ModulateParameters(int32_t from, int32_t to);
   float RoutingSum(int32_t index) const;
 
+  bool FilterFMPossible() const;
+
+ public:
+  // Whether this block may read inputs 3+4 at the processing rate: the follower or the
+  // sample-and-hold set to "In 3+4", or filter FM from "In 3+4". Decided by the switches' bases and
+  // targets (and any modulation), so a block never starts without a sidechain it needs.
+  // audio thread
+  bool ReadsSidechain() const;
+
+ private:
   void RunSources(const Block& block);
   void RunChain(const Block& block);
   void RunDrive(const Block& block, bool pre);
@@ -197,6 +210,16 @@ class NorvProcess : public VDSP::SampleRateUser {
   std::array<float, kNumParameters> modulatedValues_{};
   std::array<float, kNumParameters> slopes_{};
   float slewCoefficient_ = static_cast<float>(1.0 / kDefaultSlewSamples);
+  // Set with every target change; cleared once no base has anywhere left to glide.
+  bool glidesPending_ = true;
+  uint64_t revision_ = 0;
+  // Set with every change of a base or a modulated flag; the unmodulated values are recomputed
+  // while it is set.
+  bool basesChanged_ = true;
+  void MarkChanged() {
+    ++revision_;
+    basesChanged_ = true;
+  }
   // Routing.
   std::array<uint8_t, kNumColumns> unipolar_{};
   Transmod::Polarity polarity_{};

@@ -2,13 +2,11 @@
 // document, and the hand-over of a loaded state to the audio thread.
 #include "plugin/Norv.h"
 
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string_view>
 #include <system_error>
-#include <thread>
 
 #include "modulation/BindingMap.h"
 #include "modulation/TimeInfo.h"
@@ -48,11 +46,16 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& text) {
 // Everything here but the audio-thread calls runs under the store's UI mutex.
 struct Norv::StateHolder {
   NorvState::StateStore store;
+  // What the last publication held: an unchanged engine and tempo are not copied again.
+  bool published = false;
+  uint64_t publishedRevision = 0;
+  NorvState::TempoState publishedTempo;
 
   // The engine's values as they are now. The thread that owns the engine.
   static NorvState::PluginState Capture(Norv& norv);
-  // Applies a loaded state. The thread that owns the engine; a state with a new oversampling
-  // factor only while no audio runs (the rebuild allocates).
+  // Applies a loaded state. The thread that owns the engine. A new oversampling factor is only
+  // asked for here: the audio thread runs at it from this block on (ApplyOversamplingChange), a
+  // set-up call rebuilds for it while no audio runs.
   static void Apply(Norv& norv, NorvState::PluginState& state);
   static void Publish(Norv& norv);
   // UI thread: the state a reader should see now, whoever owns the engine.
@@ -65,9 +68,6 @@ struct Norv::StateHolder {
   static bool LoadEntireStateFromFile(Norv& norv, const std::filesystem::path& path);
   // UI thread: the state document as text.
   static std::string Print(Norv& norv);
-  // UI thread: a factor change that a load handed to the audio thread parks the engine; the rebuild
-  // that allocates is done here as soon as it has.
-  static void FinishOversamplingChange(Norv& norv);
 };
 
 void Norv::StateHolderDeleter::operator()(StateHolder* holder) const {
@@ -96,10 +96,7 @@ void Norv::StateHolder::Apply(Norv& norv, NorvState::PluginState& state) {
     time.SetMetro(state.tempo.metro);
     time.SetQuantize(state.tempo.quantize);
   }
-  if (state.hasOversample && state.oversample != norv.OversamplingFactor()) {
-    norv.HandleSetOversampling(state.oversample);
-    norv.ConfigureResamplers();
-  }
+  if (state.hasOversample) norv.HandleSetOversampling(state.oversample);
   if (state.hasEngine) {
     norv.engine_.SerializeAsXML(&state.engine, false);
     // Bindings rest at the loaded values, so the next host or controller change glides from there.
@@ -111,8 +108,24 @@ void Norv::StateHolder::Apply(Norv& norv, NorvState::PluginState& state) {
 }
 
 void Norv::StateHolder::Publish(Norv& norv) {
+  StateHolder& holder = *norv.state_;
+  const TimeInfo& time = norv.timeInfo_;
+  const NorvState::TempoState tempo{time.Tempo(), time.TimeSigNumerator(),
+                                    time.TimeSigDenominator(), time.Metro(), time.Quantize()};
+  const auto sameTempo = [](const NorvState::TempoState& a, const NorvState::TempoState& b) {
+    return a.tempo == b.tempo && a.numerator == b.numerator && a.denominator == b.denominator &&
+           a.metro == b.metro && a.quantize == b.quantize;
+  };
+  const uint64_t revision = norv.engine_.Revision();
+  if (holder.published && revision == holder.publishedRevision &&
+      sameTempo(tempo, holder.publishedTempo)) {
+    return;
+  }
   const NorvState::PluginState state = Capture(norv);
-  norv.state_->store.Publish(state.engine, state.tempo);
+  holder.store.Publish(state.engine, state.tempo);
+  holder.published = true;
+  holder.publishedRevision = revision;
+  holder.publishedTempo = tempo;
 }
 
 NorvState::PluginState Norv::StateHolder::Current(Norv& norv) {
@@ -130,6 +143,7 @@ NorvState::PluginState Norv::StateHolder::Current(Norv& norv) {
   if (hasPending) {
     if (pending.hasEngine) current.engine = pending.engine;
     if (pending.hasTempo) current.tempo = pending.tempo;
+    if (pending.hasOversample) current.oversample = pending.oversample;
   }
   return current;
 }
@@ -157,19 +171,13 @@ bool Norv::StateHolder::LoadEntireState(Norv& norv, const VFoundation::XmlDocume
     }
   }
   if (norv.IsAudioRunning()) {
-    // The factor change goes its own way: the audio thread parks the engine at its next block and
-    // the rebuild, which allocates, runs here (or at the next resume or editor idle call).
-    const bool newFactor = state.hasOversample && state.oversample != norv.OversamplingFactor();
-    const int32_t factor = state.oversample;
-    state.hasOversample = false;
+    // The audio thread takes the state, oversampling factor included, at the start of its next
+    // block (or the next resume takes it, should no block come first).
     norv.state_->store.PostLoad(state);
-    if (newFactor) {
-      norv.HandleSetOversampling(factor);
-      FinishOversamplingChange(norv);
-    }
   } else {
     norv.state_->store.ClearLoads();
     Apply(norv, state);
+    if (norv.NeedsReconfiguration()) norv.ConfigureResamplers();
     Publish(norv);
   }
   norv.presetNameReset_.store(false);
@@ -185,19 +193,6 @@ bool Norv::StateHolder::LoadEntireStateFromFile(Norv& norv, const std::filesyste
   const bool defaultPreset = SamePath(path, VApplication::Paths::GetDefaultPresetFile());
   std::lock_guard<std::mutex> lock(norv.state_->store.UiMutex());
   return LoadEntireState(norv, document, defaultPreset);
-}
-
-void Norv::StateHolder::FinishOversamplingChange(Norv& norv) {
-  // A few blocks at any host block size; without audio the next resume or editor idle call finishes
-  // it instead.
-  constexpr int kWaitSteps = 500;
-  for (int step = 0; step < kWaitSteps && norv.IsAudioRunning(); ++step) {
-    if (norv.reconfigureState_.load() == kReconfigureParked) {
-      norv.ApplyPendingReconfiguration();
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
 }
 
 std::string Norv::StateHolder::Print(Norv& norv) {
@@ -289,9 +284,7 @@ void Norv::LoadDefaultPresetIfPresent() {
 
 void Norv::ApplyPendingState() {
   if (!state_) return;
-  // While an oversampling change is on its way, the UI thread may be rebuilding the filters: the
-  // load (which resets them) waits for the first block after the rebuild.
-  NorvState::PendingLoad* load = IsReconfigurationPending() ? nullptr : state_->store.TakeLoad();
+  NorvState::PendingLoad* load = state_->store.TakeLoad();
   if (load) StateHolder::Apply(*this, load->state);
   StateHolder::Publish(*this);
   state_->store.EndLoad(load);

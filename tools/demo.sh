@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Renders the demo signal through a few Tavo sounds: tools/demo.sh OUTDIR RENDERER PLUGIN
-# Uses the presets in System/Presets/*.tavo when there are any, else built-in settings. Makes a
-# spectrogram PNG beside every file when sox is installed.
+# Uses the presets in System/Presets/*.tavo when there are any, else built-in settings. Every
+# sound gets the demo's drums on the sidechain inputs 3+4; the sounds played from notes also get
+# the chord's arpeggio on MIDI channel 3. Makes a spectrogram PNG beside every file when sox is
+# installed.
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
@@ -34,6 +36,18 @@ SOUNDS=(
   "Shredder after low pass|F1Type=0.333333 F1Mode=0 F1Cutoff=0.7 F1Res=0.3 DriveActive=1 DriveMode=0.666667 DriveAmount=0.5 DrivePre=0 Gain=0.55 F2Active=0"
 )
 
+# Sounds played from MIDI notes. Channel 3 notes set filter 1's cutoff in every sound, so only
+# these get the arpeggio: it would drag the cutoff of a sweep or a fixed filter to the notes.
+NOTE_PLAYED=("Note Played Comb" "Comb")
+
+plays_notes() {  # name
+  local played
+  for played in "${NOTE_PLAYED[@]}"; do
+    [ "$played" = "$1" ] && return 0
+  done
+  return 1
+}
+
 slug() { tr '[:upper:]' '[:lower:]' <<<"$1" | tr -cs 'a-z0-9' '-' | sed 's/^-*//; s/-*$//'; }
 
 spectrogram() {  # file, title
@@ -43,15 +57,20 @@ spectrogram() {  # file, title
 }
 
 INPUT="$OUTDIR/demo-input.wav"
-"$SIGNAL_TOOL" "$INPUT"
+DRUMS="$OUTDIR/demo-drums.wav"
+NOTES="$OUTDIR/demo-notes.mid"
+"$SIGNAL_TOOL" "$INPUT" --drums "$DRUMS" --notes "$NOTES"
 spectrogram "$INPUT" "Demo input"
-echo "input: $INPUT"
+echo "input: $INPUT (sidechain: $DRUMS, notes: $NOTES)"
 
 render() {  # name, renderer options...
   local name="$1"; shift
   local out; out="$OUTDIR/$(slug "$name").wav"
+  local notes=()
+  if plays_notes "$name"; then notes=(--midi "$NOTES"); fi
   echo "rendering \"$name\""
-  "$RENDERER" --plugin "$PLUGIN" --tempo "$TEMPO" --tail 1 "$@" "$INPUT" "$out"
+  "$RENDERER" --plugin "$PLUGIN" --tempo "$TEMPO" --tail 1 --sidechain "$DRUMS" ${notes[@]+"${notes[@]}"} \
+    "$@" "$INPUT" "$out"
   spectrogram "$out" "$name"
 }
 

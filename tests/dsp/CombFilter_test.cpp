@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <thread>
 #include <vector>
 
 namespace VDSP {
@@ -90,6 +91,63 @@ TEST(VBufferPow2Test, NonFinitePositionsStayInside) {
                   -std::numeric_limits<float>::infinity(), 3e38f, -3e38f}) {
     EXPECT_FLOAT_EQ(ring.Read(p), 1.0f) << p;
   }
+}
+
+// Changing the length within the reserved capacity keeps the storage; a fixed-capacity scope cuts
+// longer lengths to the capacity instead of allocating, on its own thread only.
+TEST(VBufferPow2Test, LengthWithinCapacityNeverReallocates) {
+  VBufferPow2 ring;
+  ring.Reserve(1000);
+  EXPECT_EQ(ring.Capacity(), 1024u);
+  EXPECT_EQ(ring.Length(), 0u);
+  const struct {
+    uint32_t asked, length;
+  } cases[] = {{300, 512}, {1024, 1024}, {5, 8}, {4096, 1024}, {0, 1}, {1000, 1024}};
+  VBufferPow2::FixedCapacityScope fixed;
+  ASSERT_TRUE(VBufferPow2::CapacityIsFixed());
+  for (const auto& c : cases) {
+    ring.SetLength(c.asked);
+    ring.Reserve(1u << 20);
+    EXPECT_EQ(ring.Capacity(), 1024u) << c.asked;
+    EXPECT_EQ(ring.Length(), c.length) << c.asked;
+    EXPECT_EQ(ring.Mask(), c.length - 1) << c.asked;
+    // Every index and read position lands inside the length in use.
+    for (uint32_t i = 0; i < c.length; ++i) ring[i] = 1.0f;
+    EXPECT_EQ(ring[c.length + 3], 1.0f);
+    EXPECT_FLOAT_EQ(ring.Read(-0.5f * static_cast<float>(c.length) - 0.25f), 1.0f);
+  }
+}
+
+TEST(VBufferPow2Test, FixedCapacityScopeBelongsToItsThreadAndNests) {
+  EXPECT_FALSE(VBufferPow2::CapacityIsFixed());
+  {
+    VBufferPow2::FixedCapacityScope outer;
+    {
+      VBufferPow2::FixedCapacityScope inner;
+      EXPECT_TRUE(VBufferPow2::CapacityIsFixed());
+    }
+    EXPECT_TRUE(VBufferPow2::CapacityIsFixed());
+    bool otherThread = true;
+    std::thread([&] { otherThread = VBufferPow2::CapacityIsFixed(); }).join();
+    EXPECT_FALSE(otherThread);
+  }
+  EXPECT_FALSE(VBufferPow2::CapacityIsFixed());
+}
+
+// Growing the capacity keeps what the length in use holds; it never shrinks.
+TEST(VBufferPow2Test, ReserveGrowsOnlyAndKeepsContent) {
+  VBufferPow2 ring;
+  ring.SetLength(16);
+  for (uint32_t i = 0; i < 16; ++i) ring[i] = static_cast<float>(i);
+  ring.Reserve(100);
+  EXPECT_EQ(ring.Capacity(), 128u);
+  EXPECT_EQ(ring.Length(), 16u);
+  for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(ring[i], static_cast<float>(i));
+  ring.Reserve(8);
+  EXPECT_EQ(ring.Capacity(), 128u);
+  // A new length within the capacity reads as zeros.
+  ring.SetLength(64);
+  for (uint32_t i = 0; i < 64; ++i) EXPECT_EQ(ring[i], 0.0f);
 }
 
 // --- CombFilter
@@ -300,6 +358,96 @@ TEST(CombFilterTest, NonFiniteInputRecovers) {
   for (size_t i = 0; i < a.size(); ++i) {
     ASSERT_TRUE(std::isfinite(a[i]));
     ASSERT_NEAR(a[i], b[i], 1e-4f) << i;
+  }
+}
+
+// Set-up reserves 0.2 s at max(factor, 4) x the host rate, so the audio thread can switch between
+// 1, 2 and 4 with the full delay range and without new storage.
+TEST(CombFilterTest, SetUpReservesForFactorFour) {
+  const struct {
+    float hostRate;
+    int factor;
+    uint32_t capacity;
+  } cases[] = {{44100.0f, 1, 65536},     {44100.0f, 2, 65536},   {44100.0f, 4, 65536},
+               {48000.0f, 8, 131072},    {44100.0f, 16, 262144}, {96000.0f, 2, 131072},
+               {192000.0f, 16, 1u << 20}};
+  for (const auto& c : cases) {
+    CombFilter comb;
+    comb.SetSampleRate(c.hostRate * c.factor, c.hostRate, c.factor);
+    EXPECT_EQ(comb.RingCapacity(), c.capacity) << c.hostRate << " x" << c.factor;
+    const float samples = std::round(0.2f * c.hostRate * c.factor);
+    EXPECT_GE(comb.MaxDelaySamples() + 2.0f, samples) << c.hostRate << " x" << c.factor;
+  }
+}
+
+TEST(CombFilterTest, SwitchingOneFourOneOnTheAudioThreadUsesTheReservedRing) {
+  CombFilter comb;
+  comb.SetSampleRate(kRate, kRate, 1);
+  const uint32_t capacity = comb.RingCapacity();
+  VBufferPow2::FixedCapacityScope audioThread;
+  const struct {
+    int factor;
+    float maxDelay;
+  } steps[] = {{4, 65534.0f}, {1, 16382.0f}, {2, 32766.0f}, {4, 65534.0f}, {1, 16382.0f}};
+  for (const auto& step : steps) {
+    comb.SetSampleRate(kRate * step.factor, kRate, step.factor);
+    EXPECT_EQ(comb.RingCapacity(), capacity) << step.factor;
+    EXPECT_EQ(comb.MaxDelaySamples(), step.maxDelay) << step.factor;
+  }
+}
+
+// Position of the largest output sample after an impulse, once the delay has settled at the
+// lowest cutoff (one period of 6.875 Hz) with no feedback.
+size_t DelayedImpulsePosition(CombFilter& comb, size_t length) {
+  std::vector<float> silence(kBlock * 8000, 0.0f);
+  RunBlocks(comb, silence, 0.0f, 0.0f, 1.0f);
+  std::vector<float> impulse(length, 0.0f);
+  impulse[0] = 0.5f;
+  const std::vector<float> out = RunBlocks(comb, impulse, 0.0f, 0.0f, 1.0f);
+  size_t peak = 10;  // past the direct tap
+  for (size_t i = 10; i < out.size(); ++i) {
+    EXPECT_TRUE(std::isfinite(out[i]));
+    if (std::fabs(out[i]) > std::fabs(out[peak])) peak = i;
+  }
+  return peak;
+}
+
+// Factor 16 taken on the audio thread while only factor 4 was reserved: the longest delay is the
+// reserved ring (the lowest pitch rises from 6.875 Hz to about 10.8 Hz), reads stay inside it, and
+// the next set-up call restores the full range.
+TEST(CombFilterTest, ShortReservedRingLimitsTheDelayUntilTheNextSetUp) {
+  constexpr float kFactor16 = kRate * 16.0f;
+  // One period of 6.875 Hz at 16 x 44100 Hz.
+  const float fullDelay = kFactor16 / 6.875f;
+  CombFilter comb;
+  comb.SetSampleRate(kRate, kRate, 1);
+  {
+    VBufferPow2::FixedCapacityScope audioThread;
+    comb.SetSampleRate(kFactor16, kRate, 16);
+  }
+  EXPECT_EQ(comb.RingLength(), 65536u);
+  EXPECT_EQ(comb.MaxDelaySamples(), 65534.0f);
+  const size_t limited = DelayedImpulsePosition(comb, 70000);
+  EXPECT_NEAR(static_cast<float>(limited), 65534.0f + 2.0f, 2.0f);
+
+  comb.SetSampleRate(kFactor16, kRate, 16);
+  EXPECT_EQ(comb.RingLength(), 262144u);
+  const size_t full = DelayedImpulsePosition(comb, 110000);
+  EXPECT_NEAR(static_cast<float>(full), fullDelay + 2.0f, 3.0f);
+}
+
+// A damaged rate must not ask for gigabytes: the ring stops at kMaxRingLength.
+TEST(CombFilterTest, AbsurdRatesAreCappedAndStillProcess) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (float hostRate : {1e9f, std::numeric_limits<float>::infinity(), nan, 0.0f, -5.0f}) {
+    CombFilter comb;
+    comb.SetSampleRate(hostRate, hostRate, 16);
+    EXPECT_LE(comb.RingCapacity(), CombFilter::kMaxRingLength) << hostRate;
+    EXPECT_GE(comb.RingLength(), 2u) << hostRate;
+    EXPECT_LE(comb.MaxDelaySamples() + 2.0f, comb.RingLength()) << hostRate;
+    std::vector<float> block(kBlock, 0.25f);
+    comb.SetParameters(0.0f, 1.0f, 1.0f);
+    comb.Process(block.data(), block.data(), kBlock, 1.0f / kBlock);
   }
 }
 

@@ -1,6 +1,8 @@
 // Tests of the cubic 2^x approximation and the slot gain law built on it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfenv>
 #include <cmath>
 
 #include "dsp/Exp2.h"
@@ -77,6 +79,25 @@ TEST(FastExp2Test, ClampedToPlusMinusTenOctavesAndNeverNegative) {
   EXPECT_EQ(FastExp2(-1e30f), 0.0f);
   EXPECT_EQ(FastExp2(NAN), 0.0f);
   for (float x = -10.0f; x <= 10.0f; x += 0.01f) ASSERT_GE(FastExp2(x), 0.0f);
+}
+
+// The compressor's gain elements need libm's accuracy whichever rounding mode the block runs in.
+TEST(Exp2PreciseTest, WithinTwoMillionthsOfLibmInBothRoundingModes) {
+  const int previous = std::fegetround();
+  for (const int mode : {FE_TONEAREST, FE_DOWNWARD}) {
+    std::fesetround(mode);
+    double worst = 0.0;
+    for (float x = -40.0f; x <= 40.0f; x += 0.0137f) {
+      const double exact = std::exp2(static_cast<double>(x));
+      worst = std::max(worst, std::fabs(Exp2Precise(x) - exact) / exact);
+    }
+    EXPECT_LT(worst, 2e-6) << "rounding mode " << mode;
+  }
+  std::fesetround(previous);
+  EXPECT_EQ(Exp2Precise(0.0f), 1.0f);
+  volatile float notANumber = std::nanf("");  // a run-time NaN, as the audio path sees one
+  EXPECT_EQ(Exp2Precise(notANumber), Exp2Precise(-126.0f));
+  EXPECT_TRUE(std::isfinite(Exp2Precise(1e30f)));
 }
 
 }  // namespace

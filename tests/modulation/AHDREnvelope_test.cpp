@@ -180,3 +180,27 @@ TEST(AHDREnvelopeTest, NonFiniteParametersNeverProduceNaNAndRecover) {
 }
 
 }  // namespace
+
+// The engine asks for the last sample of each sub-block only; through every stage change (and the
+// end of the decay) it must equal what Render writes there.
+TEST(AHDREnvelopeTest, RenderLastEqualsTheLastSampleOfRender) {
+  for (const float curve : {0.0f, 0.1f, 0.8f}) {
+    AHDREnvelope full = MakeEnvelope(0.05f, 0.02f, 0.05f, curve);
+    AHDREnvelope last = MakeEnvelope(0.05f, 0.02f, 0.05f, curve);
+    full.Trigger();
+    last.Trigger();
+    std::vector<float> buffer(32);
+    bool sawDecay = false;
+    for (int32_t block = 0; block < 3000; ++block) {
+      const int32_t count = 1 + (block * 13) % 32;
+      full.Render(buffer.data(), count);
+      ASSERT_EQ(last.RenderLast(count), buffer[count - 1]) << curve << " block " << block;
+      sawDecay = sawDecay || (buffer[count - 1] > 0.0f && buffer[count - 1] < 0.5f);
+      if (block == 2000) {
+        full.Trigger();
+        last.Trigger();
+      }
+    }
+    EXPECT_TRUE(sawDecay) << curve;
+  }
+}

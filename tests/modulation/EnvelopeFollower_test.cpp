@@ -132,3 +132,18 @@ TEST(EnvelopeFollowerTest, ResetEqualsFresh) {
 }
 
 }  // namespace
+
+// The engine reads the follower once per sub-block; its value must be Render's last sample.
+TEST(EnvelopeFollowerTest, RenderLastEqualsTheLastSampleOfRender) {
+  EnvelopeFollower full = MakeFollower(0.3f, 0.5f, 0.8f);
+  EnvelopeFollower last = MakeFollower(0.3f, 0.5f, 0.8f);
+  std::vector<float> input(32), output(32);
+  for (int32_t block = 0; block < 500; ++block) {
+    const int32_t count = 1 + (block * 11) % 32;
+    // Bursts and silences, so the output rises, falls and clips at 1.
+    const float level = (block / 40) % 2 == 0 ? 2.0f : 0.0f;
+    for (int32_t i = 0; i < count; ++i) input[i] = level * std::sin(0.3f * static_cast<float>(i));
+    full.Render(input.data(), output.data(), count);
+    ASSERT_EQ(last.RenderLast(input.data(), count), output[count - 1]) << "block " << block;
+  }
+}

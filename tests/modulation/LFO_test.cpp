@@ -277,3 +277,25 @@ TEST(LFOTest, NonFiniteParametersNeverProduceNaNAndRecover) {
 }
 
 }  // namespace
+
+// The engine asks only for the last value of each sub-block unless filter FM reads the wave.
+TEST(LFOTest, RenderLastEqualsTheLastSampleOfRender) {
+  LFO full, last;
+  for (LFO* lfo : {&full, &last}) {
+    lfo->SetSampleRate(88200.0f, 44100.0f, 2);
+    lfo->SetPhase(0.3);
+  }
+  std::vector<float> buffer(32);
+  for (int32_t block = 0; block < 400; ++block) {
+    const float t = static_cast<float>(block);
+    const float rate = 0.5f + 0.45f * std::sin(0.05f * t);
+    const float shape = 0.5f + 0.5f * std::sin(0.031f * t);
+    const float morph = 0.5f + 0.5f * std::cos(0.017f * t);
+    const int32_t count = 1 + block % 32;
+    full.Update(rate, false, 120.0f, shape, morph);
+    last.Update(rate, false, 120.0f, shape, morph);
+    full.Render(buffer.data(), count);
+    ASSERT_EQ(last.RenderLast(count), buffer[count - 1]) << "block " << block;
+    ASSERT_EQ(last.Phase(), full.Phase()) << "block " << block;
+  }
+}

@@ -4,11 +4,63 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "modulation/BindingMap.h"
 #include "plugin/ParameterTable.h"
+
+// Every plain allocation of this test program is counted per thread, so a test can tell whether a
+// process call allocated. Aligned allocations keep the library's own operators.
+namespace {
+thread_local long tAllocations = 0;
+
+void* CountedAllocation(std::size_t size) noexcept {
+  ++tAllocations;
+  return std::malloc(size > 0 ? size : 1);
+}
+
+// Kept out of line: inlined into a delete expression, free() would look mismatched to the
+// compiler's new/delete check.
+[[gnu::noinline]] void ReleaseAllocation(void* memory) noexcept {
+  std::free(memory);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* memory = CountedAllocation(size)) return memory;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  if (void* memory = CountedAllocation(size)) return memory;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return CountedAllocation(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return CountedAllocation(size);
+}
+void operator delete(void* memory) noexcept {
+  ReleaseAllocation(memory);
+}
+void operator delete[](void* memory) noexcept {
+  ReleaseAllocation(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  ReleaseAllocation(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+  ReleaseAllocation(memory);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+  ReleaseAllocation(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+  ReleaseAllocation(memory);
+}
 
 namespace {
 
@@ -249,12 +301,63 @@ TEST_F(NorvTest, OversamplingRequestsOutsideTheResamplersReachAreRefused) {
   for (const Case& c : {Case{4, 4}, Case{0, 4}, Case{17, 4}, Case{-3, 4}, Case{1, 1}}) {
     PostToEngine(MessageType::e_setOversampling, {c.requested});
     Process();
-    // The editor's idle call completes an accepted change off the audio thread.
-    Process();
-    norv_->EditorIdle();
     EXPECT_EQ(norv_->OversamplingFactor(), c.expected) << c.requested;
     EXPECT_EQ(norv_->ActiveOversamplingFactor(), c.expected) << c.requested;
   }
+}
+
+// The editor's factor switch while audio runs: the block that takes the message already runs at
+// the new factor and sounds, and the change allocates nothing on the audio thread, whatever the
+// factor. Only set-up calls reserve delay lines.
+TEST_F(NorvTest, FactorChangeIsAppliedByTheAudioThreadWithoutAllocatingOrSilence) {
+  constexpr float kPi = 3.14159265f;
+  for (auto& channel : inputs_) {
+    for (int i = 0; i < kFrames; ++i)
+      channel[i] = 0.5f * std::sin(2.0f * kPi * 441.0f * i / 44100.0f);
+  }
+  for (int i = 0; i < 4; ++i) Process();
+  for (int factor : {4, 1, 2, 4, 1, 8, 16, 2}) {
+    SCOPED_TRACE(factor);
+    PostToEngine(MessageType::e_setOversampling, {factor});
+    const long before = tAllocations;
+    Process();
+    EXPECT_EQ(tAllocations - before, 0);
+    EXPECT_EQ(norv_->ActiveOversamplingFactor(), factor);
+    EXPECT_FALSE(norv_->IsReconfigurationPending());
+    EXPECT_FLOAT_EQ(norv_->Engine().ProcessingRateHz(), 44100.0f * factor);
+    double energy = 0.0;
+    for (float sample : outputs_[0]) energy += static_cast<double>(sample) * sample;
+    // The input's RMS is 0.35; the default sound passes it near unity.
+    EXPECT_GT(std::sqrt(energy / kFrames), 0.1) << "silent block after the change";
+  }
+}
+
+// Delay lines are reserved at set-up for max(factor, 4): a factor the audio thread takes beyond
+// that runs the combs with a shorter longest delay (never reading outside the ring) until the next
+// set-up call, which reserves the full 0.2 s.
+TEST_F(NorvTest, FactorBeyondTheReservedOneGetsItsFullDelayAtTheNextSetUpCall) {
+  const auto& comb = [this]() -> const VDSP::CombFilter& {
+    return norv_->Engine().Slot(0).Filter().CombLeft();
+  };
+  // 0.2 s at 4 x 44100 Hz rounds up to 65536 samples; at 16 x it needs 262144.
+  PostToEngine(MessageType::e_setOversampling, {4});
+  Process();
+  EXPECT_EQ(comb().MaxDelaySamples(), 65534.0f);
+  PostToEngine(MessageType::e_setOversampling, {16});
+  Process();
+  ASSERT_EQ(norv_->ActiveOversamplingFactor(), 16);
+  EXPECT_EQ(comb().MaxDelaySamples(), 65534.0f);
+  norv_->suspend();
+  norv_->resume();
+  EXPECT_EQ(comb().MaxDelaySamples(), 262142.0f);
+  // Back down and up again on the audio thread: the reservation stays.
+  for (int factor : {2, 16}) {
+    PostToEngine(MessageType::e_setOversampling, {factor});
+    const long before = tAllocations;
+    Process();
+    EXPECT_EQ(tAllocations - before, 0) << factor;
+  }
+  EXPECT_EQ(comb().MaxDelaySamples(), 262142.0f);
 }
 
 TEST_F(NorvTest, MalformedMessagesChangeNothing) {

@@ -97,7 +97,7 @@ TEST(StateStressTest, ChunksWhileTheAudioThreadRunsAreWholeStates) {
     float depth;
     int oversample;
   };
-  // The third variant changes the oversampling factor, which parks the engine for a rebuild.
+  // The third variant changes the oversampling factor, which the audio thread takes with the load.
   const Variant variants[] = {{0.25f, 0.5f, 2}, {0.75f, -0.5f, 2}, {0.125f, 0.25f, 4}};
   std::vector<std::string> documents;
   for (const Variant& v : variants) {

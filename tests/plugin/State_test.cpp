@@ -353,6 +353,59 @@ TEST_F(StateTest, LoadWhileRunningLandsAtTheNextBlockAndWinsOverEarlierHostChang
   EXPECT_NEAR(norv_->Engine().Target(kMix), 0.2f, 1e-3f);
 }
 
+// RMS of the left output of one block with a 441 Hz sine of RMS 0.35 on every input.
+float ProcessSine(Norv& norv) {
+  std::vector<float> in(kFrames), out0(kFrames), out1(kFrames);
+  for (int i = 0; i < kFrames; ++i)
+    in[i] = 0.5f * std::sin(2.0f * 3.14159265f * 441.0f * i / 44100.0f);
+  float* inputs[4] = {in.data(), in.data(), in.data(), in.data()};
+  float* outputs[2] = {out0.data(), out1.data()};
+  norv.processReplacing(inputs, outputs, kFrames);
+  double energy = 0.0;
+  for (float sample : out0) energy += static_cast<double>(sample) * sample;
+  return static_cast<float>(std::sqrt(energy / kFrames));
+}
+
+// The oversampling factor travels with a state loaded while the host runs: a chunk read at once
+// shows it, and the next block runs and sounds at it with no set-up call in between (a renderer
+// loads and processes on one thread). A resume before that block (hosts resume again after a chunk
+// load) also reserves the factor's full comb delay; without one, 8 and 16 run with the delay the
+// last set-up reserved (4 x 44100 Hz) until the next set-up call.
+TEST_F(StateTest, FactorLoadedWhileRunningSoundsFromTheNextBlock) {
+  struct Case {
+    int factor;
+    bool resumeFirst;
+    float combMaxDelay;
+  };
+  for (const Case& c :
+       {Case{1, false, 16382.0f}, Case{4, false, 65534.0f}, Case{8, false, 65534.0f},
+        Case{16, false, 65534.0f}, Case{8, true, 131070.0f}, Case{16, true, 262142.0f}}) {
+    SCOPED_TRACE(testing::Message() << "x" << c.factor << (c.resumeFirst ? " resumed" : ""));
+    auto norv = MakeNorv();
+    norv->resume();
+    ProcessSine(*norv);
+    const std::string factor = std::to_string(c.factor);
+    ASSERT_EQ(LoadChunk(*norv, "<root StateVersion=\"2.2\" Oversample=\"" + factor + "\"/>"), 1);
+    EXPECT_NE(ChunkOf(*norv).find("Oversample=\"" + factor + "\""), std::string::npos);
+    if (c.resumeFirst) norv->resume();
+    EXPECT_GT(ProcessSine(*norv), 0.1f);
+    EXPECT_EQ(norv->ActiveOversamplingFactor(), c.factor);
+    EXPECT_EQ(norv->OversamplingFactor(), c.factor);
+    EXPECT_EQ(norv->Engine().Slot(1).Filter().CombRight().MaxDelaySamples(), c.combMaxDelay);
+    EXPECT_NE(ChunkOf(*norv).find("Oversample=\"" + factor + "\""), std::string::npos);
+  }
+}
+
+// Without audio the load rebuilds at once, with the full delay range.
+TEST_F(StateTest, FactorLoadedWhileSuspendedIsSetUpAtOnce) {
+  ASSERT_EQ(LoadChunk(*norv_, "<root StateVersion=\"2.2\" Oversample=\"16\"/>"), 1);
+  EXPECT_EQ(norv_->ActiveOversamplingFactor(), 16);
+  EXPECT_FLOAT_EQ(norv_->Engine().ProcessingRateHz(), 16.0f * 44100.0f);
+  EXPECT_EQ(norv_->Engine().Slot(0).Filter().CombLeft().MaxDelaySamples(), 262142.0f);
+  norv_->resume();
+  EXPECT_GT(ProcessSine(*norv_), 0.1f);
+}
+
 TEST_F(StateTest, PresetFileRoundTripCarriesTheFileName) {
   Edit(*norv_, MessageType::e_setFilterParameterImmediate, {kMix, 0, 0.45f});
   norv_->EditorIdle();
