@@ -2,6 +2,7 @@
 // filter FM, Transmod routing, host time, notes, oversampling and robustness.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <memory>
@@ -339,6 +340,39 @@ TEST_F(EngineTest, NoteDrivenCutoffFollowsTheKeyAndTheLink) {
   EXPECT_NEAR(engine_.Target(kF2Cutoff), 0.5f + 1.0f / 12.0f, 1e-6f);
 }
 
+TEST_F(EngineTest, NoteDrivenCutoffPerFilterType) {
+  struct Case {
+    int32_t note;
+    float type;
+    float expected;
+  };
+  const float q69 = 69.0f / 128.0f;
+  const float q127 = 127.0f / 128.0f;
+  const Case cases[] = {
+      {69, 1.0f, 0.5f},                 // "Comb": no lift, 440 Hz in the middle
+      {81, 1.0f, 0.5f + 1.0f / 12.0f},  // an octave up
+      {57, 1.0f, 0.5f - 1.0f / 12.0f},
+      {69, 0.0f, 0.5f + q69 * q69 * 0.005f},          // "Japan"
+      {69, 1.0f / 3.0f, 0.5f + q69 * q69 * 0.008f},   // "S.V.F"
+      {69, 2.0f / 3.0f, 0.5f + q69 * q69 * 0.0025f},  // "Fatty"
+      {0, 1.0f, 0.5f - 69.0f / 144.0f},
+      {127, 1.0f / 3.0f, 0.5f + 58.0f / 144.0f + q127 * q127 * 0.008f},
+  };
+  for (const Case& c : cases) {
+    Set(kF2Type, c.type);
+    engine_.SetCutoffFromNote(1, c.note);
+    EXPECT_NEAR(engine_.Target(kF2Cutoff), c.expected, 1e-6f) << c.note << " type " << c.type;
+  }
+  // A linked filter 2 stays inside the range.
+  Set(kF1Cutoff, 0.5f);
+  Set(kF2Cutoff, 1.0f);
+  Set(kFilterLink, 1.0f);  // offset +0.5
+  Set(kF1Type, 1.0f);
+  engine_.SetCutoffFromNote(0, 93);
+  EXPECT_NEAR(engine_.Target(kF1Cutoff), 0.5f + 2.0f / 12.0f, 1e-6f);
+  EXPECT_EQ(engine_.Target(kF2Cutoff), 1.0f);
+}
+
 // --- Host time --------------------------------------------------------------------------------
 
 TEST(TimeInfoTest, HostTempoOutsideTheRangeIsIgnored) {
@@ -664,10 +698,10 @@ TEST_F(DriverTest, OutputMetersHoldThePeakUntilRead) {
   EXPECT_EQ(norv_->OutputMeter(0), 0.0f);
 }
 
-TEST_F(DriverTest, NotesDriveSourcesRatesAndCutoffs) {
-  Start(44100.0f, 64, 2);
+// Note-ons as the host sends them: {channel (0-based), key, velocity} each.
+void SendNotes(Norv& norv, std::initializer_list<std::array<int, 3>> notes) {
   std::vector<vst::VstMidiEvent> midi;
-  const auto note = [&midi](int channel, int key, int velocity) {
+  for (const auto& [channel, key, velocity] : notes) {
     vst::VstMidiEvent event{};
     event.type = vst::kVstMidiType;
     event.byteSize = sizeof event;
@@ -675,17 +709,21 @@ TEST_F(DriverTest, NotesDriveSourcesRatesAndCutoffs) {
     event.midiData[1] = static_cast<char>(key);
     event.midiData[2] = static_cast<char>(velocity);
     midi.push_back(event);
-  };
-  note(0, 24, 64);   // LFO1: division 19, "1 bar"
-  note(1, 96, 100);  // pitch 0.75
-  note(2, 57, 127);  // filter 1 cutoff an octave below 440 Hz
+  }
   std::vector<char> storage(sizeof(vst::VstEvents) + midi.size() * sizeof(void*));
   auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
   list->numEvents = static_cast<int32_t>(midi.size());
   for (size_t i = 0; i < midi.size(); ++i) {
     list->events[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
   }
-  norv_->processEvents(list);
+  norv.processEvents(list);
+}
+
+TEST_F(DriverTest, NotesDriveSourcesRatesAndCutoffs) {
+  Start(44100.0f, 64, 2);
+  SendNotes(*norv_, {{0, 24, 64},     // LFO1: division 19, "1 bar"
+                     {1, 96, 100},    // pitch 0.75
+                     {2, 57, 127}});  // filter 1 cutoff an octave below 440 Hz
   Process(64);
   const NorvProcess& engine = norv_->Engine();
   EXPECT_FLOAT_EQ(engine.Base(kLFO1Rate), 19.0f / 38.0f);
@@ -694,6 +732,30 @@ TEST_F(DriverTest, NotesDriveSourcesRatesAndCutoffs) {
   EXPECT_FLOAT_EQ(engine.SourceValue(static_cast<int>(TransmodSource::kVelocity)), 127.0f / 128.0f);
   const float w = (57.0f / 128.0f) * (57.0f / 128.0f) * 0.005f;
   EXPECT_NEAR(engine.Target(kF1Cutoff), 0.5f - 1.0f / 12.0f + w, 1e-6f);
+}
+
+TEST_F(DriverTest, ZeroVelocityIsANoteOffAndEveryNoteOnDrawsANewRandomValue) {
+  Start(44100.0f, 64, 2);
+  const NorvProcess& engine = norv_->Engine();
+  const auto source = [&engine](TransmodSource s) {
+    return engine.SourceValue(static_cast<int>(s));
+  };
+  SendNotes(*norv_, {{4, 60, 100}});  // channel 5: velocity and random only
+  Process(64);
+  const float firstRandom = source(TransmodSource::kRandom);
+  EXPECT_FLOAT_EQ(source(TransmodSource::kVelocity), 100.0f / 128.0f);
+  const float cutoff = engine.Target(kF1Cutoff);
+
+  SendNotes(*norv_, {{4, 60, 0}, {2, 40, 0}});  // note-offs in note-on form
+  Process(64);
+  EXPECT_EQ(source(TransmodSource::kRandom), firstRandom);
+  EXPECT_FLOAT_EQ(source(TransmodSource::kVelocity), 100.0f / 128.0f);
+  EXPECT_EQ(engine.Target(kF1Cutoff), cutoff);
+
+  SendNotes(*norv_, {{4, 60, 50}});
+  Process(64);
+  EXPECT_NE(source(TransmodSource::kRandom), firstRandom);
+  EXPECT_FLOAT_EQ(source(TransmodSource::kVelocity), 50.0f / 128.0f);
 }
 
 }  // namespace
