@@ -8,6 +8,7 @@
 #include <complex>
 #include <cstring>
 
+#include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
 
 namespace VDSP {
@@ -19,19 +20,6 @@ constexpr float kTwoPi = 6.2831853f;
 // and the saturating write holds the level.
 constexpr float kFeedbackScale = 1.025f;
 constexpr float kMaxResonance = 1.01f;
-
-// Branch-free clamp on minss/maxss (compilers turn std::min/max chains into jumps); NaN goes to
-// lo.
-inline float Clamp(float x, float lo, float hi) {
-  const __m128 v = _mm_max_ss(_mm_set_ss(x), _mm_set_ss(lo));
-  return _mm_cvtss_f32(_mm_min_ss(v, _mm_set_ss(hi)));
-}
-
-// A NaN input sample counts as silence.
-inline float ZeroNaN(float x) {
-  const __m128 v = _mm_set_ss(x);
-  return _mm_cvtss_f32(_mm_and_ps(_mm_cmpeq_ss(v, v), v));
-}
 
 // 1 / v for v >= 1 from one Newton step on the inverse square root, squared (within 0.6 %).
 inline float ApproxReciprocal(float v) {

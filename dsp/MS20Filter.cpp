@@ -7,6 +7,7 @@
 #include <cmath>
 #include <complex>
 
+#include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
 #include "dsp/ShaperTables.h"
 
@@ -21,18 +22,6 @@ constexpr float kMaxGain = 1.0f;
 // Far beyond any signal the slot makes (+24 dB pre gain on a full-scale input is 16); keeps the
 // integrators' excursion, and so the recovery after a burst of garbage, short.
 constexpr float kInputLimit = 64.0f;
-
-// Branch-free clamp on minss/maxss (compilers turn std::min/max chains into jumps); NaN goes to lo.
-inline float Clamp(float x, float lo, float hi) {
-  const __m128 v = _mm_max_ss(_mm_set_ss(x), _mm_set_ss(lo));
-  return _mm_cvtss_f32(_mm_min_ss(v, _mm_set_ss(hi)));
-}
-
-// A NaN input sample counts as silence.
-inline float ZeroNaN(float x) {
-  const __m128 v = _mm_set_ss(x);
-  return _mm_cvtss_f32(_mm_and_ps(_mm_cmpeq_ss(v, v), v));
-}
 
 // Cutoff octaves around 440 Hz; beyond +-12 the integrator gain is pinned or negligible anyway.
 inline float Octaves(float cutoff) {

@@ -9,6 +9,7 @@
 #include <complex>
 #include <utility>
 
+#include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
 #include "dsp/Float4.h"
 #include "dsp/ShaperTables.h"
@@ -58,12 +59,6 @@ constexpr float kModeWeights[SH101Filter::kModeCount][5] = {
     {0.25f, -1, 2.75f, -3.5f, 2.5f},  // "2N + 2N (+8ve)"
     {1, -4, 7.25f, -6.5f, 2.5f},      // "2N + 2N (-8ve)"
 };
-
-// minss/maxss; NaN goes to lo.
-inline float Clamp(float x, float lo, float hi) {
-  const __m128 v = _mm_max_ss(_mm_set_ss(x), _mm_set_ss(lo));
-  return _mm_cvtss_f32(_mm_min_ss(v, _mm_set_ss(hi)));
-}
 
 inline float Octaves(float cutoff) {
   return Clamp(12.0f * cutoff - 6.0f, -12.0f, 12.0f);

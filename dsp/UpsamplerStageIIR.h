@@ -1,52 +1,25 @@
 // 2x upsampling stage: a polyphase half-band IIR interpolator with N allpass coefficients.
 #pragma once
 
-#include <array>
-
-#include "dsp/Float4.h"
-#include "dsp/PolyphaseIir2Designer.h"
-#include "dsp/Resampler2StageIIR.h"
+#include "dsp/HalfBandStageIIR.h"
 
 namespace VDSP {
 
 // Each input sample runs through both allpass paths; path 0 gives the even output sample and path 1
 // the odd one, so the image band above the lower rate's Nyquist frequency is rejected without
 // computing the zeros a classic interpolator would insert.
-//
-// The stereo path runs the four chains (left path 0, left path 1, right path 0, right path 1) as
-// the four lanes of one vector; the one-channel path is its plain scalar reference and gives the
-// same bits.
 template <int N>
-class UpsamplerStageIIR final : public Resampler2StageIIR {
-  static_assert(N >= 1, "a stage needs at least one allpass coefficient");
-
+class UpsamplerStageIIR final : public HalfBandStageIIR<N> {
  public:
-  // Designs the coefficients; runs once at construction. // UI thread
   explicit UpsamplerStageIIR(double transitionBandwidth)
-      : Resampler2StageIIR(N, transitionBandwidth) {
-    std::array<double, N> designed{};
-    PolyphaseIir2Designer::ComputeCoefficients(designed.data(), N, transitionBandwidth);
-    for (int i = 0; i < N; ++i) coefficients_[i] = static_cast<float>(designed[i]);
-    for (int j = 0; j < kPairs; ++j) {
-      const float path0 = coefficients_[2 * j];
-      const float path1 = 2 * j + 1 < N ? coefficients_[2 * j + 1] : 0.0f;
-      laneCoefficients_[j] = {path0, path1, path0, path1};
-    }
-  }
-
-  float Coefficient(int index) const { return coefficients_[index]; }  // any thread
+      : HalfBandStageIIR<N>(transitionBandwidth, false) {}
 
   // Reads `frames` samples, writes 2 * frames. // audio thread
   void Process(float* out, const float* in, int frames) override {
     for (int i = 0; i < frames; ++i) {
       float path0 = in[i];
       float path1 = in[i];
-      for (int j = 0; j < kPairs; ++j) {
-        path0 = Allpass(path0, coefficients_[2 * j], input_[j][0], output_[j][0]);
-        if (2 * j + 1 < N) {
-          path1 = Allpass(path1, coefficients_[2 * j + 1], input_[j][1], output_[j][1]);
-        }
-      }
+      this->RunPaths(path0, path1);
       out[2 * i] = path0;
       out[2 * i + 1] = path1;
     }
@@ -62,61 +35,15 @@ class UpsamplerStageIIR final : public Resampler2StageIIR {
   template <class V>
   void ProcessWith(float* outLeft, float* outRight, const float* inLeft, const float* inRight,
                    int frames) {
-    V a[kPairs], x1[kPairs], y1[kPairs];
-    for (int j = 0; j < kPairs; ++j) {
-      a[j] = V::Load(laneCoefficients_[j].data());
-      x1[j] = V::Load(input_[j].data());
-      y1[j] = V::Load(output_[j].data());
-    }
-    // With an odd count path 1 has no section in the last pair: its lanes keep their input.
-    const V pathOne = V::CmpGt(V::Set(0.0f, 1.0f, 0.0f, 1.0f), V::Zero());
-    for (int i = 0; i < frames; ++i) {
-      V v = V::Set(inLeft[i], inLeft[i], inRight[i], inRight[i]);
-      V beforeLast = v;
-      for (int j = 0; j < kPairs; ++j) {
-        beforeLast = v;
-        const V y = (v - y1[j]) * a[j] + x1[j];
-        x1[j] = v;
-        y1[j] = y;
-        v = y;
-      }
-      if constexpr (N % 2 != 0) v = V::Select(pathOne, beforeLast, v);
-      alignas(16) float lanes[4];
-      v.Store(lanes);
-      outLeft[2 * i] = lanes[0];
-      outLeft[2 * i + 1] = lanes[1];
-      outRight[2 * i] = lanes[2];
-      outRight[2 * i + 1] = lanes[3];
-    }
-    for (int j = 0; j < kPairs; ++j) {
-      x1[j].Store(input_[j].data());
-      y1[j].Store(output_[j].data());
-    }
+    this->template RunLanes<V>(
+        frames, [&](int i) { return V::Set(inLeft[i], inLeft[i], inRight[i], inRight[i]); },
+        [&](int i, const float* lanes) {
+          outLeft[2 * i] = lanes[0];
+          outLeft[2 * i + 1] = lanes[1];
+          outRight[2 * i] = lanes[2];
+          outRight[2 * i + 1] = lanes[3];
+        });
   }
-
-  void Reset() override {  // audio thread
-    input_ = {};
-    output_ = {};
-  }
-
-  bool FlushState() override {  // audio thread
-    if (!FlushMemory(input_[0].data(), 4 * kPairs) || !FlushMemory(output_[0].data(), 4 * kPairs)) {
-      Reset();
-      return true;
-    }
-    return false;
-  }
-
- private:
-  static constexpr int kPairs = (N + 1) / 2;
-  // One entry per pair of coefficients, lanes: left path 0, left path 1, right path 0, right path
-  // 1. Memories: previous input and output of each allpass section.
-  using Lanes = std::array<float, 4>;
-
-  std::array<float, N> coefficients_{};
-  alignas(16) std::array<Lanes, kPairs> laneCoefficients_{};
-  alignas(16) std::array<Lanes, kPairs> input_{};
-  alignas(16) std::array<Lanes, kPairs> output_{};
 };
 
 }  // namespace VDSP

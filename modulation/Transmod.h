@@ -1,9 +1,9 @@
 // Transmod routing: the modulation source identifiers and the per-parameter routing sum.
 #pragma once
 
-#include <xmmintrin.h>
-
 #include <cstdint>
+
+#include "dsp/Clamp.h"
 
 // Column 0 of a parameter row is the base value; columns 1-11 hold one signed depth per source.
 enum class TransmodSource : int32_t {
@@ -47,9 +47,7 @@ float RoutingSum(const float* row, const float* sources, const Polarity& polarit
 
 // The routing sum limited to 0..1; a NaN sum (a source gone wrong) reads as 0. // audio thread
 inline float ClampUnit(float value) {
-  // maxss gives its second operand for NaN: NaN reads 0, as before without branches.
-  return _mm_cvtss_f32(
-      _mm_min_ss(_mm_max_ss(_mm_set_ss(value), _mm_setzero_ps()), _mm_set_ss(1.0f)));
+  return VDSP::Clamp(value, 0.0f, 1.0f);  // NaN reads 0
 }
 
 // True when any of row[1..11] has a magnitude of at least kDepthThreshold. // any thread
