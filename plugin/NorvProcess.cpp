@@ -396,48 +396,46 @@ void NorvProcess::RunSources(const Block& block) {
   const int32_t o = block.offset;
   const int32_t k = block.count;
   const float* const* in = block.inputs;
-  float* follower = block.scratch[kFollowerInput] + o;
-  for (int32_t i = 0; i < k; ++i) {
-    follower[i] = On(Mod(kEnvFollowSource)) ? in[2][o + i] : (in[0][o + i] + in[1][o + i]) * 0.5f;
+  // The follower hears input 3 as it is, or the mean of inputs 1 and 2.
+  const float* followerInput = in[2] + o;
+  if (!On(Mod(kEnvFollowSource))) {
+    float* mean = block.scratch[kFollowerInput] + o;
+    for (int32_t i = 0; i < k; ++i) mean[i] = (in[0][o + i] + in[1][o + i]) * 0.5f;
+    followerInput = mean;
   }
-  const bool sampleInput = On(Mod(kSandHSource));
-  if (sampleInput) std::memcpy(block.scratch[kSandHInput] + o, in[2] + o, sizeof(float) * k);
+  const float* sampledInput = On(Mod(kSandHSource)) ? in[2] + o : nullptr;
   const auto bpm = static_cast<float>(tempo_);
-  float* lfo1 = block.scratch[kLFO1Buffer] + o;
-  float* lfo2 = block.scratch[kLFO2Buffer] + o;
-  float* held = block.scratch[kSandHBuffer] + o;
-  float* envelope = block.scratch[kEnvBuffer] + o;
-  float* followed = block.scratch[kFollowerBuffer] + o;
   lfos_[0].Update(Mod(kLFO1Rate), On(Mod(kLFO1Sync)), bpm, Mod(kLFO1Shape), Mod(kLFO1Swing));
   lfos_[1].Update(Mod(kLFO2Rate), On(Mod(kLFO2Sync)), bpm, Mod(kLFO2Shape), Mod(kLFO2Swing));
-  // Only filter FM reads the waves sample by sample; otherwise the last value is all that counts.
+  // Only filter FM reads the waves sample by sample (from their scratch buffers); otherwise the
+  // last value is all that counts, for the LFOs as for the other sources.
+  float lfoValues[2];
   const bool waves = FilterFMPossible();
   for (int32_t n = 0; n < 2; ++n) {
-    float* wave = n == 0 ? lfo1 : lfo2;
     if (waves) {
+      float* wave = block.scratch[n == 0 ? kLFO1Buffer : kLFO2Buffer] + o;
       lfos_[n].Render(wave, k);
+      lfoValues[n] = wave[k - 1];
     } else {
-      wave[k - 1] = lfos_[n].RenderLast(k);
+      lfoValues[n] = lfos_[n].RenderLast(k);
     }
   }
   sampleAndHold_.Update(LFO::ComputeRate(Mod(kSandHRate), On(Mod(kSandHSync)), bpm),
                         Mod(kSandHSlew));
-  held[k - 1] =
-      sampleAndHold_.RenderLast(sampleInput ? block.scratch[kSandHInput] + o : nullptr, k);
+  const float held = sampleAndHold_.RenderLast(sampledInput, k);
   envelope_.Update(Mod(kEnvAttack), Mod(kEnvHold), Mod(kEnvDecay), Mod(kEnvCurve));
-  envelope[k - 1] = envelope_.RenderLast(k);
+  const float envelope = envelope_.RenderLast(k);
   follower_.Update(Mod(kEnvFollowAttack), Mod(kEnvFollowDecay), Mod(kEnvFollowThresh));
-  followed[k - 1] = follower_.RenderLast(follower, k);
+  const float followed = follower_.RenderLast(followerInput, k);
   const auto squared = [this](int32_t index) { return Mod(index) * Mod(index); };
-  float envelopeValue = envelope[k - 1] * squared(kEnvGain);
+  float envelopeValue = envelope * squared(kEnvGain);
   if (Mod(kEnvVelRespond) != 0.0f) envelopeValue *= velocity_;
   rawSourceValues_[static_cast<int32_t>(TransmodSource::kEnv)] = envelopeValue;
-  rawSourceValues_[static_cast<int32_t>(TransmodSource::kLFO1)] = lfo1[k - 1] * squared(kLFO1Gain);
-  rawSourceValues_[static_cast<int32_t>(TransmodSource::kLFO2)] = lfo2[k - 1] * squared(kLFO2Gain);
-  rawSourceValues_[static_cast<int32_t>(TransmodSource::kSandH)] =
-      held[k - 1] * squared(kSandHGain);
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kLFO1)] = lfoValues[0] * squared(kLFO1Gain);
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kLFO2)] = lfoValues[1] * squared(kLFO2Gain);
+  rawSourceValues_[static_cast<int32_t>(TransmodSource::kSandH)] = held * squared(kSandHGain);
   rawSourceValues_[static_cast<int32_t>(TransmodSource::kEnvFollow)] =
-      followed[k - 1] * squared(kEnvFollowGain);
+      followed * squared(kEnvFollowGain);
   noise_ = noiseGenerator_.Draw(0.0f, 1.0f) * kNoiseScale;
 }
 
@@ -492,8 +490,11 @@ void NorvProcess::RunFilters(const Block& block) {
   }
   float* copyLeft = block.scratch[kParallelLeft] + o;
   float* copyRight = block.scratch[kParallelRight] + o;
-  std::memcpy(copyLeft, left, sizeof(float) * k);
-  std::memcpy(copyRight, right, sizeof(float) * k);
+  // Without filter 2 its copy would only be dropped.
+  if (active2) {
+    std::memcpy(copyLeft, left, sizeof(float) * k);
+    std::memcpy(copyRight, right, sizeof(float) * k);
+  }
   const bool paired = active1 && active2 &&
                       VDSP::VoiceFilter::ProcessParallel(slots_[0], slots_[1], left, right,
                                                          copyLeft, copyRight, k, inverseK);
@@ -534,7 +535,7 @@ void NorvProcess::RunFiltersPerSample(const Block& block) {
   FillFMSource(block, 1, fm[1]);
   const bool active[2] = {On(Mod(kF1Active)), On(Mod(kF2Active))};
   const bool parallel = On(Mod(kFilterLayout));
-  if (parallel) {
+  if (parallel && active[1]) {
     std::memcpy(copyLeft, left, sizeof(float) * k);
     std::memcpy(copyRight, right, sizeof(float) * k);
   }

@@ -50,7 +50,9 @@ class NorvProcess : public VDSP::SampleRateUser {
   static constexpr float kFMDepthThreshold = 0.0001f;
   static constexpr int32_t kNoFocus = -1;
 
-  // Roles of the plug-in's scratch buffers inside one block.
+  // Roles of the plug-in's scratch buffers inside one block. The envelope, the follower and the
+  // sample-and-hold are read once per sub-block and keep their value out of the buffers (6-8), and
+  // the sample-and-hold reads input 3 in place (10).
   enum Scratch : int32_t {
     kWorkLeft = 0,
     kWorkRight = 1,
@@ -58,11 +60,7 @@ class NorvProcess : public VDSP::SampleRateUser {
     kParallelRight = 3,
     kLFO1Buffer = 4,
     kLFO2Buffer = 5,
-    kSandHBuffer = 6,
-    kEnvBuffer = 7,
-    kFollowerBuffer = 8,
     kFollowerInput = 9,
-    kSandHInput = 10,
     kFM1Buffer = 11,
     kFM2Buffer = 12,
     kScratchBuffersUsed = 13,

@@ -11,6 +11,7 @@
 #include "dsp/ResamplerChain.h"
 #include "modulation/RateConversions.h"
 #include "modulation/TimeInfo.h"
+#include "plugin/MidiEventList.h"
 #include "plugin/Norv.h"
 #include "plugin/NorvProcess.h"
 #include "plugin/ParameterTable.h"
@@ -700,23 +701,11 @@ TEST_F(DriverTest, OutputMetersHoldThePeakUntilRead) {
 
 // Note-ons as the host sends them: {channel (0-based), key, velocity} each.
 void SendNotes(Norv& norv, std::initializer_list<std::array<int, 3>> notes) {
-  std::vector<vst::VstMidiEvent> midi;
-  for (const auto& [channel, key, velocity] : notes) {
-    vst::VstMidiEvent event{};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof event;
-    event.midiData[0] = static_cast<char>(0x90 | channel);
-    event.midiData[1] = static_cast<char>(key);
-    event.midiData[2] = static_cast<char>(velocity);
-    midi.push_back(event);
-  }
-  std::vector<char> storage(sizeof(vst::VstEvents) + midi.size() * sizeof(void*));
-  auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
-  list->numEvents = static_cast<int32_t>(midi.size());
-  for (size_t i = 0; i < midi.size(); ++i) {
-    list->events[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
-  }
-  norv.processEvents(list);
+  std::vector<std::array<int, 4>> rows;
+  for (const auto& [channel, key, velocity] : notes)
+    rows.push_back({0, 0x90 | channel, key, velocity});
+  MidiEventList list(rows);
+  norv.processEvents(list.Events());
 }
 
 TEST_F(DriverTest, NotesDriveSourcesRatesAndCutoffs) {

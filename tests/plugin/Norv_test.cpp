@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "modulation/BindingMap.h"
+#include "plugin/MidiEventList.h"
 #include "plugin/ParameterTable.h"
 
 // Every plain allocation of this test program is counted per thread, so a test can tell whether a
@@ -136,24 +137,8 @@ class NorvTest : public ::testing::Test {
   }
 
   void SendMidi(std::initializer_list<std::array<int, 4>> events) {
-    std::vector<vst::VstMidiEvent> midi;
-    for (const auto& e : events) {
-      vst::VstMidiEvent event{};
-      event.type = vst::kVstMidiType;
-      event.byteSize = sizeof event;
-      event.deltaFrames = e[0];
-      event.midiData[0] = static_cast<char>(e[1]);
-      event.midiData[1] = static_cast<char>(e[2]);
-      event.midiData[2] = static_cast<char>(e[3]);
-      midi.push_back(event);
-    }
-    std::vector<char> storage(sizeof(vst::VstEvents) + midi.size() * sizeof(void*));
-    auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
-    list->numEvents = static_cast<int32_t>(midi.size());
-    for (size_t i = 0; i < midi.size(); ++i) {
-      list->events[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
-    }
-    EXPECT_EQ(norv_->processEvents(list), 1);
+    MidiEventList list(events);
+    EXPECT_EQ(norv_->processEvents(list.Events()), 1);
   }
 
   std::unique_ptr<Norv> norv_;
