@@ -298,6 +298,67 @@ void BM_VoiceFilter(benchmark::State& state) {
 }
 BENCHMARK(BM_VoiceFilter)->ArgNames({"type", "fm"})->ArgsProduct({{0, 1, 2, 3}, {0, 1}});
 
+// The same slot while it switches: every block starts a change of type (to the next type and back
+// on the next block), so the 5 ms fade (441 of the block's 512 samples) is in flight for most of
+// it. Includes restarting the incoming filter, which clears every filter state of the twin (the
+// comb's delay lines most of all). Compare with BM_VoiceFilter, which never fades: a slot that is
+// not switching runs the single-filter path alone.
+void BM_VoiceFilterSwitchingType(benchmark::State& state) {
+  constexpr const char* kSwitches[] = {"Japan <-> S.V.F", "S.V.F <-> Fatty", "Fatty <-> Comb",
+                                       "Comb <-> Japan"};
+  const auto from = static_cast<float>(state.range(0)) / (kFilterTypeCount - 1);
+  const auto to = static_cast<float>((state.range(0) + 1) % 4) / (kFilterTypeCount - 1);
+  state.SetLabel(kSwitches[state.range(0)]);
+  VoiceFilter voice;
+  voice.SetSampleRate(kProcessingRate, kHostRate, kFactor);
+  voice.Prepare(kSubBlock);
+  Stereo work(kBlock);
+  // A first block, so that the slot is running and every later change fades.
+  voice.SetControls(0.6f, kResonance, 0.0f, from, 0.6f, 0.6f, 0.5f);
+  voice.ProcessStereo(work.left.data(), work.right.data(), kSubBlock, 1.0f / kSubBlock);
+  bool flip = false;
+  const CpuClock clock;
+  for (auto _ : state) {
+    flip = !flip;
+    const float type = flip ? to : from;
+    CopyIn(work, 0, kBlock);
+    ForEachSubBlock([&](int32_t offset, int32_t n, float inverseN) {
+      voice.SetControls(0.6f, kResonance, 0.0f, type, 0.6f, 0.6f, 0.5f);
+      voice.ProcessStereo(work.left.data() + offset, work.right.data() + offset, n, inverseN);
+    });
+    if (voice.Fading()) state.SkipWithError("the fade outlasted the block");
+    KeepResult(work);
+  }
+  SetCounters(state, clock, kBlock, kProcessingRate);
+}
+BENCHMARK(BM_VoiceFilterSwitchingType)->ArgName("type")->DenseRange(0, 3);
+
+// A slot whose twin the engine has borrowed for a layout or drive-position fade: both filters run
+// through one set of gain ramps.
+void BM_VoiceFilterLentTwin(benchmark::State& state) {
+  const auto type = static_cast<float>(state.range(0)) / (kFilterTypeCount - 1);
+  VoiceFilter voice;
+  voice.SetSampleRate(kProcessingRate, kHostRate, kFactor);
+  voice.Prepare(kSubBlock);
+  voice.LendTwin();
+  Stereo work(kBlock);
+  Stereo twin(kBlock);
+  const CpuClock clock;
+  for (auto _ : state) {
+    CopyIn(work, 0, kBlock);
+    CopyIn(twin, 0, kBlock);
+    ForEachSubBlock([&](int32_t offset, int32_t n, float inverseN) {
+      voice.SetControls(0.6f, kResonance, 0.0f, type, 0.6f, 0.6f, 0.5f);
+      voice.ProcessStereoPair(work.left.data() + offset, work.right.data() + offset,
+                              twin.left.data() + offset, twin.right.data() + offset, n, inverseN);
+    });
+    KeepResult(work);
+    KeepResult(twin);
+  }
+  SetCounters(state, clock, kBlock, kProcessingRate);
+}
+BENCHMARK(BM_VoiceFilterLentTwin)->ArgName("type")->DenseRange(0, 3);
+
 // --- Drive, dynamics, mixing ---------------------------------------------------------------------
 
 void BM_Distortion(benchmark::State& state) {

@@ -105,6 +105,9 @@ bool ResamplerChain::SetRates(double inputRateHz, double outputRateHz) {
   fractionalRatio_ = fractionalOn_ ? remaining : 1.0;
   fractional_.SetStep(1.0 / fractionalRatio_);
   fractional_.Clear();
+  // A sample waiting for its partner was counted against the cubic stage's old phase: kept, it
+  // would hand out a frame more than the block took in.
+  carries_ = {};
   return honoured;
 }
 

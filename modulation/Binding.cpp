@@ -152,8 +152,7 @@ void Binding::Feed(float value) {
   if (type_ != BindingType::kContinuous) {
     // A press is an event, not a level: gliding towards 1 would post a stream of in-between values
     // (a momentary switch would drift back to off while still held).
-    settled_ = std::fabs(currentValue_ - value) < kSameValue;
-    currentValue_ = targetValue_ = value;
+    Jump(value);
     return;
   }
   if (lastValue_ - value > kFallJump) {
@@ -163,6 +162,11 @@ void Binding::Feed(float value) {
     targetValue_ = value;
     settled_ = std::fabs(currentValue_ - value) < kSameValue;
   }
+}
+
+void Binding::Jump(float value) {
+  settled_ = std::fabs(currentValue_ - value) < kSameValue;
+  currentValue_ = targetValue_ = value;
 }
 
 void Binding::Step() {

@@ -109,6 +109,8 @@ class Binding {
   // Takes a new input value in 0...1. Continuous: a fall of more than 0.2 below the last applied
   // value jumps at once, anything else glides. The switch-like types act on the value as sent.
   void Feed(float value);
+  // Takes a new input value in 0...1 to be applied as it is at the next step, whatever the type.
+  void Jump(float value);
   // One glide step of 1/32 of the remaining distance; settles within 0.0001.
   void Step();
   // Rest at `value` without applying it (the parameter got there another way); the last applied

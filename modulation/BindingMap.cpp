@@ -6,6 +6,7 @@
 #include <new>
 
 #include "plugin/MessagePort.h"
+#include "plugin/ParameterTable.h"
 
 namespace {
 
@@ -16,6 +17,20 @@ constexpr size_t kHostNameLength = 7;
 float ClampInput(float value) {
   if (!(value >= 0.0f)) return 0.0f;  // NaN too
   return value > 1.0f ? 1.0f : value;
+}
+
+// A binding that sets the base of a stepped engine parameter (a filter type, a mode, a switch).
+// Gliding there would pass through every item in between, each one heard and each one restarting
+// the filter: such a binding takes a new value at once.
+bool SetsSteppedParameter(const Binding& binding) {
+  if (!binding.HasPrototype() || binding.StuffedSlot() != 2) return false;
+  const Message& prototype = binding.Prototype();
+  const MessageType type = prototype.Type();
+  if (type != MessageType::e_setFilterParameter &&
+      type != MessageType::e_setFilterParameterImmediate) {
+    return false;
+  }
+  return prototype.Value(1).AsInt() == 0 && ParameterTable::IsStepped(prototype.Value(0).AsInt());
 }
 
 }  // namespace
@@ -198,7 +213,11 @@ void BindingMap::FeedSlot(int32_t slot, float value) {
   Binding* begin = SlotBegin(slot);
   for (int32_t position = 0; position < counts_[slot]; ++position) {
     Binding& binding = begin[position];
-    binding.Feed(value);
+    if (SetsSteppedParameter(binding)) {
+      binding.Jump(value);
+    } else {
+      binding.Feed(value);
+    }
     if (!binding.settled_ && !binding.active_ && activeCount_ < kMaxBindings) {
       binding.active_ = true;
       active_[activeCount_++] = &binding;
@@ -319,6 +338,8 @@ bool BindingMap::SerializeAsXML(VFoundation::XmlNode node, bool save) {
   float values[kHostParameters] = {};
   node.ReadFloatArray("HostParameters", values, kHostParameters);
   for (int32_t i = 0; i < kHostParameters; ++i) SetVSTParameter(i, ClampInput(values[i]));
+  // Looked up by name in one pass: a full document holds tens of thousands of bindings.
+  const auto objects = node.ObjectsByName(Binding::kClassName);
   for (int32_t channel = 0; channel < kMIDIChannels; ++channel) {
     for (int32_t controller = 0; controller < kControllers; ++controller) {
       std::snprintf(name, sizeof name, "MIDI%dCC%dBindingCount", channel, controller);
@@ -326,12 +347,12 @@ bool BindingMap::SerializeAsXML(VFoundation::XmlNode node, bool save) {
       node.ReadInt(name, count);
       for (int32_t j = 0; j < count; ++j) {
         std::snprintf(name, sizeof name, "MIDI%dCC%dBinding%d", channel, controller, j);
-        VFoundation::XmlNode object = node.FindObject(Binding::kClassName, name);
+        const auto object = objects.find(name);
         // Bindings are numbered without gaps; a missing one ends the slot (and a damaged count
         // cannot keep the loop going).
-        if (!object) break;
+        if (object == objects.end()) break;
         Binding binding;
-        binding.SerializeAsXML(object, false);
+        binding.SerializeAsXML(object->second, false);
         AddMIDICCBinding(channel, controller, binding);
       }
     }

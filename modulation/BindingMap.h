@@ -74,7 +74,8 @@ class BindingMap {
   int32_t GetIndexOfHostBindingWithMatchingPrototype(const Message& message) const;
 
   // audio thread: feed a value (0...1; NaN and values outside are clamped) to every binding of the
-  // slot. ProcessHostAutomation also stores the host value.
+  // slot. ProcessHostAutomation also stores the host value. A binding that sets a stepped
+  // parameter (an item or a switch) takes the value whole at the next step instead of gliding.
   void ProcessMIDICC(int32_t channel, int32_t controller, float value);
   void ProcessHostAutomation(int32_t index, float value);
   // audio thread, after every control sub-block: one glide step for every active binding, each

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "dsp/CombFilter.h"
+#include "dsp/FlushDenormals.h"
 #include "dsp/Float4.h"
 #include "dsp/ShaperTables.h"
 #include "dsp/SineTable.h"
@@ -21,6 +22,7 @@
 #include "support/CrashGuard.h"
 #include "support/Log.h"
 #include "support/Options.h"
+#include "support/ValueText.h"
 #include "support/VException.h"
 
 namespace {
@@ -43,6 +45,8 @@ constexpr int32_t kNoteTriggerLFO1 = 2;
 constexpr int32_t kNoteTriggerLFO2 = 3;
 constexpr int32_t kNoteFirstLFO1Division = 5;
 constexpr int32_t kNoteFirstLFO2Division = 44;
+// Debug and sanitizer builds fill the scratch buffers with this signalling NaN at every block.
+constexpr uint32_t kScratchPoisonBits = 0x7FA00BADu;
 
 // Round-down for the block, as the filters were tuned with; the host's mode comes back after.
 class RoundDownScope {
@@ -140,7 +144,7 @@ Norv::Norv(vst::HostCallback host) : SynthBase(host, 0, kNumHostParameters) {
   oversamplingFactor_.store(2);
   PerformInitialSetup();
   blockSize_ = kDefaultBlockSize;
-  InitializeTemporaryBuffers();
+  if (!InitializeTemporaryBuffers(kDefaultBlockSize)) throw std::bad_alloc();
   ConfigureResamplers();
   LoadDefaultPresetIfPresent();
 }
@@ -161,10 +165,29 @@ void Norv::PerformInitialSetup() {
   CreateDefaultHostBindings();
   for (auto& buffer : scratch_) buffer.clear();
   lastPresetName_ = "Default";
-  // Note names are shown with octaves counted from the registry's numbering base.
-  VApplication::Options::ReadBoolean("MIDINumbering", true);
-  engine_.SetSlewTime(
+  ReadPreferences();
+  ApplyPreferences();
+}
+
+void Norv::ReadPreferences() {
+  slewTimePreference_.store(
       VApplication::Options::ReadFloat("ParamSlewTime", NorvProcess::kDefaultSlewSamples));
+  // Note names are shown with octaves counted from the registry's numbering base.
+  VFoundation::SetNoteNumberingBase(VApplication::Options::ReadBoolean("MIDINumbering", true) ? 1
+                                                                                              : 0);
+  outputSafetyPreference_.store(VApplication::Options::ReadBoolean("OutputSafety", true));
+}
+
+void Norv::ApplyPreferences() {
+  engine_.SetSlewTime(slewTimePreference_.load());
+  outputSafety_.SetEnabled(outputSafetyPreference_.load());
+}
+
+void Norv::PreferencesChanged() {
+  VFoundation::GuardedVoid("Norv::PreferencesChanged", [&] {
+    ReadPreferences();
+    messagePort_->PostMessageToSynth(MessageType::e_registryOptionsChanged, {});
+  });
 }
 
 void Norv::SetupVSTAttributes() {
@@ -210,17 +233,34 @@ void Norv::PerformShutdown() {
   messagePort_.reset();
 }
 
-void Norv::InitializeTemporaryBuffers() {
-  const int32_t frames = std::max<int32_t>(blockSize_, 1);
-  const size_t oversampledFrames = static_cast<size_t>(frames) * kScratchOversize;
-  for (auto& buffer : scratch_) {
-    std::vector<float>().swap(buffer);
-    buffer.assign(oversampledFrames, 0.0f);
+bool Norv::InitializeTemporaryBuffers(int32_t frames) {
+  frames = std::clamp(frames, 1, kMaxPieceFrames);
+  const size_t hostFrames = static_cast<size_t>(frames);
+  const size_t oversampledFrames = hostFrames * kScratchOversize;
+  // Everything is allocated before anything is replaced: a failure leaves the last configuration.
+  std::array<std::vector<float>, kNumScratchBuffers> scratch;
+  std::array<std::vector<float>, 6> oversampled;
+  std::vector<float> silence;
+  std::array<std::vector<float>, 2> sidechain;
+  std::array<std::vector<float>, 2> downsampled;
+  try {
+    for (auto& buffer : scratch) buffer.assign(oversampledFrames, 0.0f);
+    for (auto& buffer : oversampled) buffer.assign(oversampledFrames, 0.0f);
+    silence.assign(oversampledFrames, 0.0f);
+    for (auto& buffer : sidechain) buffer.assign(hostFrames, 0.0f);
+    // A resampler chain with a cubic stage may hand out a frame more than it took in.
+    for (auto& buffer : downsampled) buffer.assign(oversampledFrames, 0.0f);
+  } catch (const std::bad_alloc&) {
+    VFoundation::Log("Norv::InitializeTemporaryBuffers, no memory for %d frames\n", frames);
+    return false;
   }
-  for (auto& buffer : oversampled_) buffer.assign(oversampledFrames, 0.0f);
-  silence_.assign(oversampledFrames, 0.0f);
-  for (auto& buffer : sidechain_) buffer.assign(static_cast<size_t>(frames), 0.0f);
+  scratch_.swap(scratch);
+  oversampled_.swap(oversampled);
+  silence_.swap(silence);
+  sidechain_.swap(sidechain);
+  downsampled_.swap(downsampled);
   scratchFrames_ = frames;
+  return true;
 }
 
 // The resamplers' buffers are sized for the largest factor and the comb filters' delay lines for
@@ -236,6 +276,7 @@ void Norv::ConfigureResamplers() {
   sidechainFilter_.SetRate(sampleRate_, 1);
   sidechainFilter_.SetOnePoleCoefficient(kSidechainCutoff);
   timeInfo_.SetSampleRate(sampleRate_);
+  outputSafety_.SetSampleRate(sampleRate_);
 }
 
 void Norv::SetOversampledRates(int32_t factor) {
@@ -266,7 +307,7 @@ bool Norv::NeedsReconfiguration() const {
 // ----------------------------------------------------------------------------
 
 void Norv::getParameterLabel(int32_t, char* label) {
-  label[0] = 0;
+  VFoundation::GuardedVoid("Norv::getParameterLabel", [&] { label[0] = 0; });
 }
 
 void Norv::getParameterDisplay(int32_t index, char* text) {
@@ -288,7 +329,14 @@ void Norv::getParameterName(int32_t index, char* text) {
 
 void Norv::setSampleRate(float sampleRate) {
   VFoundation::GuardedVoid("Norv::setSampleRate", [&] {
-    if (!(sampleRate > 0.0f) || !std::isfinite(sampleRate)) return;
+    // Below 8 kHz the filters' tuning and the resamplers' stop bands leave their designed range;
+    // above 384 kHz the delay lines and tables do. The last good rate stays.
+    if (!(sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate)) {
+      VFoundation::Log("Norv::setSampleRate, %g Hz refused; %g Hz kept\n",
+                       static_cast<double>(sampleRate), static_cast<double>(sampleRate_));
+      return;
+    }
+    VFoundation::AudioBlockGateHold hold(blockGate_);
     VFoundation::ClearAudioThreadRegistration();
     sampleRate_ = sampleRate;
     inverseSampleRate_ = 1.0f / sampleRate;
@@ -299,27 +347,46 @@ void Norv::setSampleRate(float sampleRate) {
 
 void Norv::setBlockSize(int32_t blockSize) {
   VFoundation::GuardedVoid("Norv::setBlockSize", [&] {
-    if (blockSize <= 0) return;
+    if (blockSize <= 0 || blockSize > kMaxBlockSize) {
+      VFoundation::Log("Norv::setBlockSize, %d frames refused; %d kept\n", blockSize, blockSize_);
+      return;
+    }
+    VFoundation::AudioBlockGateHold hold(blockGate_);
     VFoundation::ClearAudioThreadRegistration();
+    if (!InitializeTemporaryBuffers(blockSize)) return;
     blockSize_ = blockSize;
-    InitializeTemporaryBuffers();
     ConfigureResamplers();
   });
 }
 
 void Norv::suspend() {
+  VFoundation::GuardedVoid("Norv::suspend", [&] { Suspend(); });
+}
+
+void Norv::Suspend() {
   VFoundation::ClearAudioThreadRegistration();
   audioRunning_.store(false);
   processingLoad_.store(0.0);
 }
 
 void Norv::resume() {
-  suspend();
-  // The host does not process while it resumes. A state loaded while resumed that no block has
-  // taken yet (hosts load the chunk between two resumes) is applied here, so that a factor it
-  // carries gets its delay lines reserved; so does a factor the audio thread ran short of.
+  VFoundation::GuardedVoid("Norv::resume", [&] {
+    // Hosts resume while their audio thread keeps processing (a session reload): wait for the
+    // running block and keep the next ones out meanwhile.
+    VFoundation::AudioBlockGateHold hold(blockGate_);
+    Resume();
+  });
+}
+
+void Norv::Resume() {
+  Suspend();
+  // A state loaded while resumed that no block has taken yet (hosts load the chunk between two
+  // resumes) is applied here, so that a factor it carries gets its delay lines reserved; so does a
+  // factor the audio thread ran short of.
   ApplyPendingState();
+  PublishBlockState();
   if (NeedsReconfiguration()) ConfigureResamplers();
+  outputSafety_.Reset();
   audioRunning_.store(true);
   editorIdleCount_.store(0);
 }
@@ -340,7 +407,16 @@ int32_t Norv::processEvents(vst::VstEvents* events) {
 }
 
 bool Norv::canParameterBeAutomated(int32_t index) {
-  return index >= 0 && index < kNumHostParameters;
+  return VFoundation::Guarded("Norv::canParameterBeAutomated", false,
+                              [&] { return index >= 0 && index < kNumHostParameters; });
+}
+
+int32_t Norv::getPlugCategory() {
+  return vst::kPlugCategEffect;
+}
+
+int32_t Norv::getVendorVersion() {
+  return kVendorVersion;
 }
 
 bool Norv::getInputProperties(int32_t index, vst::VstPinProperties* properties) {
@@ -368,35 +444,45 @@ bool Norv::getOutputProperties(int32_t index, vst::VstPinProperties* properties)
 }
 
 bool Norv::setBypass(bool onOff) {
-  hostBypass_.store(onOff);
-  return true;
+  return VFoundation::Guarded("Norv::setBypass", false, [&] {
+    hostBypass_.store(onOff);
+    return true;
+  });
 }
 
 bool Norv::getEffectName(char* name) {
-  CopyText(name, SynthInfo::kProductName, 23);
-  return true;
+  return VFoundation::Guarded("Norv::getEffectName", false, [&] {
+    CopyText(name, SynthInfo::kProductName, vst::kVstMaxEffectNameLen - 1);
+    return true;
+  });
 }
 
 bool Norv::getVendorString(char* text) {
-  CopyText(text, "Quorvanta", 23);
-  return true;
+  return VFoundation::Guarded("Norv::getVendorString", false, [&] {
+    CopyText(text, "Quorvanta", vst::kVstMaxVendorStrLen - 1);
+    return true;
+  });
 }
 
 bool Norv::getProductString(char* text) {
-  CopyText(text, SynthInfo::kProductName, 23);
-  return true;
+  return VFoundation::Guarded("Norv::getProductString", false, [&] {
+    CopyText(text, SynthInfo::kProductName, vst::kVstMaxProductStrLen - 1);
+    return true;
+  });
 }
 
 vst::VstIntPtr Norv::vendorSpecific(int32_t index, vst::VstIntPtr value, void*, float opt) {
-  if (index != kVendorSpecificCode) return 0;
-  if (value == kVendorQueryDoubleClick) return opt > 1.0f ? 1 : 0;
-  if (value == kVendorOffsetX || value == kVendorOffsetY) {
-    const int32_t offset =
-        std::isfinite(opt) ? static_cast<int32_t>(std::clamp(opt, -1e6f, 1e6f)) : 0;
-    if (value == kVendorOffsetX) editorOffsetX_.store(offset);
-    if (value == kVendorOffsetY) editorOffsetY_.store(offset);
-  }
-  return 0;
+  return VFoundation::Guarded("Norv::vendorSpecific", vst::VstIntPtr{0}, [&]() -> vst::VstIntPtr {
+    if (index != kVendorSpecificCode) return 0;
+    if (value == kVendorQueryDoubleClick) return opt > 1.0f ? 1 : 0;
+    if (value == kVendorOffsetX || value == kVendorOffsetY) {
+      const int32_t offset =
+          std::isfinite(opt) ? static_cast<int32_t>(std::clamp(opt, -1e6f, 1e6f)) : 0;
+      if (value == kVendorOffsetX) editorOffsetX_.store(offset);
+      if (value == kVendorOffsetY) editorOffsetY_.store(offset);
+    }
+    return 0;
+  });
 }
 
 int32_t Norv::canDo(const char* text) {
@@ -412,13 +498,17 @@ int32_t Norv::canDo(const char* text) {
 }
 
 bool Norv::getParameterProperties(int32_t, vst::VstParameterProperties* properties) {
-  std::memset(properties, 0, sizeof *properties);
-  return false;
+  return VFoundation::Guarded("Norv::getParameterProperties", false, [&] {
+    std::memset(properties, 0, sizeof *properties);
+    return false;
+  });
 }
 
 int32_t Norv::getVstVersion() {
-  const SynthInfo* info = SynthInfo::Instance();
-  return info ? info->Version() : 2300;
+  return VFoundation::Guarded("Norv::getVstVersion", 2300, [&] {
+    const SynthInfo* info = SynthInfo::Instance();
+    return info ? info->Version() : 2300;
+  });
 }
 
 int32_t Norv::getMidiKeyName(int32_t channel, vst::MidiKeyName* key) {
@@ -457,7 +547,7 @@ void Norv::setParameter(int32_t index, float value) {
 }
 
 float Norv::getParameter(int32_t index) {
-  return CurrentValueOf(index);
+  return VFoundation::Guarded("Norv::getParameter", 0.0f, [&] { return CurrentValueOf(index); });
 }
 
 float Norv::CurrentValueOf(int32_t index) const {
@@ -476,8 +566,17 @@ void Norv::SetEditorOffset(int32_t x, int32_t y) {
 void Norv::processReplacing(float** inputs, float** outputs, int32_t frames) {
   audioRunning_.store(true);
   if (!inputs || !outputs || !outputs[0] || !outputs[1] || frames <= 0) return;
+  if (!blockGate_.TryBeginBlock()) {
+    // A set-up call owns the engine for the moment; this block's events go with it.
+    for (int channel = 0; channel < 2; ++channel) {
+      std::memset(outputs[channel], 0, sizeof(float) * frames);
+    }
+    queuedEventCount_ = 0;
+    return;
+  }
   ProcessCall call{this, inputs, outputs, frames};
   VFoundation::RunWithCrashGuard(&Norv::GuardedProcess, &call);
+  blockGate_.EndBlock();
 }
 
 void Norv::GuardedProcess(void* context) {
@@ -487,9 +586,19 @@ void Norv::GuardedProcess(void* context) {
   });
 }
 
+// The state readers see the engine as it is after the block: its host changes, host time, notes
+// and MIDI included.
 void Norv::ProcessHostCall(float** inputs, float** outputs, int32_t frames) {
   editorIdleCount_.store(0);
   ApplyPendingState();
+  VFoundation::GuardedVoid("Norv::ProcessBlock", [&] {
+    VDSP::FlushDenormalsScope flushDenormals;
+    ProcessBlock(inputs, outputs, frames);
+  });
+  PublishBlockState();
+}
+
+void Norv::ProcessBlock(float** inputs, float** outputs, int32_t frames) {
   if (hostBypass_.load()) {
     // Bypass is an exact copy of the main input, whatever the engine holds.
     for (int channel = 0; channel < 2; ++channel) {
@@ -517,6 +626,7 @@ void Norv::ProcessHostCall(float** inputs, float** outputs, int32_t frames) {
     RoundDownScope roundDown;
     ProcessTransport();
     messagePort_->ProcessSynthMessages();
+    PoisonScratchBuffers(std::min(frames, scratchFrames_));
     // Hosts may send more frames than announced: work in pieces that fit the buffers.
     for (int32_t offset = 0; offset < frames; offset += scratchFrames_) {
       const int32_t piece = std::min(scratchFrames_, frames - offset);
@@ -641,31 +751,60 @@ void Norv::ProcessFilters(float** inputs, float** outputs, int32_t offset, int32
 
 // Up to the processing rate, the engine, and back down into the host's outputs.
 void Norv::ProcessSegment(const float* const* in, float* const* out, int32_t frames) {
-  float* up[4] = {oversampled_[0].data(), oversampled_[1].data(), oversampled_[2].data(),
-                  oversampled_[3].data()};
+  segmentInputs_ = {oversampled_[0].data(), oversampled_[1].data(), oversampled_[2].data(),
+                    oversampled_[3].data()};
   float* engineOut[2] = {oversampled_[4].data(), oversampled_[5].data()};
   upsamplerMain_.SetBlock(frames);
-  const int produced = upsamplerMain_.Process(up[0], up[1], in[0], in[1]);
+  const int produced = upsamplerMain_.Process(segmentInputs_[0], segmentInputs_[1], in[0], in[1]);
+  segmentSidechain_ = {in[2], in[3]};
+  segmentFrames_ = frames;
+  segmentSidechainHeard_ = false;
   if (engine_.ReadsSidechain()) {
-    // Its memory holds the tail of whatever it last heard, maybe long ago.
-    if (!sidechainUpsampling_) upsamplerSidechain_.Reset();
-    sidechainUpsampling_ = true;
-    upsamplerSidechain_.SetBlock(frames);
-    upsamplerSidechain_.Process(up[2], up[3], in[2], in[3]);
+    UpsampleSidechainForSegment();
   } else {
-    // Nothing listens to inputs 3+4 at the processing rate: silence instead of their upsampling.
+    // Nothing listens to inputs 3+4 at the processing rate: silence instead of their upsampling,
+    // until a reader switches on (InterpolateProcess).
     sidechainUpsampling_ = false;
-    up[2] = up[3] = silence_.data();
+    segmentInputs_[2] = segmentInputs_[3] = silence_.data();
   }
   float* scratch[kNumScratchBuffers];
   for (int32_t i = 0; i < kNumScratchBuffers; ++i) scratch[i] = scratch_[i].data();
-  engine_.Process(up, engineOut, scratch, produced, timeInfo_.Tempo(), heldParameter_.load());
+  engine_.Process(segmentInputs_.data(), engineOut, scratch, produced, timeInfo_.Tempo(),
+                  heldParameter_.load());
+  segmentFrames_ = 0;
+  // With a cubic stage the chain's count wanders by a frame around the host's; the host gets
+  // exactly the frames it asked for.
   downsampler_.SetBlock(produced);
-  const int written = downsampler_.Process(out[0], out[1], engineOut[0], engineOut[1]);
+  const int written = downsampler_.Process(downsampled_[0].data(), downsampled_[1].data(),
+                                           engineOut[0], engineOut[1]);
+  const int32_t copied = std::clamp<int32_t>(written, 0, frames);
   for (int channel = 0; channel < 2; ++channel) {
-    if (written < frames) std::fill(out[channel] + written, out[channel] + frames, 0.0f);
+    std::memcpy(out[channel], downsampled_[channel].data(), sizeof(float) * copied);
+    std::fill(out[channel] + copied, out[channel] + frames, 0.0f);
   }
   timeInfo_.AdvanceSongPosition(frames);
+}
+
+void Norv::UpsampleSidechainForSegment() {
+  // Its memory holds the tail of whatever it last heard, maybe long ago.
+  if (!sidechainUpsampling_) upsamplerSidechain_.Reset();
+  sidechainUpsampling_ = true;
+  segmentSidechainHeard_ = true;
+  // The whole segment at once: the engine reads the sub-blocks from the current one on.
+  upsamplerSidechain_.SetBlock(segmentFrames_);
+  upsamplerSidechain_.Process(oversampled_[2].data(), oversampled_[3].data(), segmentSidechain_[0],
+                              segmentSidechain_[1]);
+  segmentInputs_[2] = oversampled_[2].data();
+  segmentInputs_[3] = oversampled_[3].data();
+}
+
+void Norv::PoisonScratchBuffers([[maybe_unused]] int32_t frames) {
+#if defined(TAVO_POISON_SCRATCH)
+  float poison;
+  std::memcpy(&poison, &kScratchPoisonBits, sizeof poison);
+  const size_t count = static_cast<size_t>(frames) * kScratchOversize;
+  for (auto& buffer : scratch_) std::fill(buffer.begin(), buffer.begin() + count, poison);
+#endif
 }
 
 void Norv::PostProcess(float** outputs, int32_t hostFrames) {
@@ -683,20 +822,34 @@ void Norv::PostProcess(float** outputs, int32_t hostFrames) {
     while (peak > current && !outputMeters_[channel].compare_exchange_weak(current, peak)) {
     }
   }
+  // The meters show what the engine made; the host gets it limited.
+  outputSafety_.Process(outputs[0], outputs[1], hostFrames);
 }
 
 void Norv::InterpolateProcess() {
   bindingMap_->ProcessBindings();
   messagePort_->ProcessSynthMessages();
+  // A controller or message may just have switched a reader to inputs 3+4.
+  if (segmentFrames_ > 0 && !segmentSidechainHeard_ && engine_.ReadsSidechain()) {
+    UpsampleSidechainForSegment();
+  }
+}
+
+void Norv::editIdle() {
+  VFoundation::GuardedVoid("Norv::editIdle", [&] { EditorIdle(); });
 }
 
 // A factor change delivered here waits for the next block or set-up call: rebuilding the delay
-// lines from this thread could meet a host that starts processing again.
+// lines from this thread could meet a host that starts processing again. The engine is touched
+// only between blocks; a block that starts meanwhile is skipped, so the idle never waits for one.
 void Norv::EditorIdle() {
   if (editorIdleCount_.fetch_add(1) + 1 <= kEditorIdleLimit) return;
   editorIdleCount_.store(0);
+  if (!blockGate_.TryAcquire()) return;
   messagePort_->ProcessSynthMessages();
   engine_.Snap();
+  PublishBlockState();
+  blockGate_.Release();
 }
 
 float Norv::TakeOutputMeter(int32_t channel) {
@@ -718,6 +871,10 @@ void Norv::HandleEngineMessage(Message& message) {
       break;
     case MessageType::e_unlockSynthThread:
       synthLocked_.store(false);
+      break;
+    case MessageType::e_registryOptionsChanged:
+    case MessageType::e_registryMIDIOptionsChanged:
+      ApplyPreferences();
       break;
     case MessageType::e_resetNorv:
       HandleReset();
@@ -854,7 +1011,11 @@ void Norv::HandleMIDIEventImmediate(const MidiEvent& event) {
       if (Data2(event) > 0) ProcessMIDINoteOnImmediate(Channel(event), Data1(event), Data2(event));
       break;
     case 0xB0:
-      HandleControlChange(Channel(event), Data1(event), Data2(event));
+      // All notes off and omni off are channel-mode messages that hosts send on stop and loop: no
+      // controller to learn or follow.
+      if (ClassifyMidiEvent(event) == MidiEventClass::kControlChange) {
+        HandleControlChange(Channel(event), Data1(event), Data2(event));
+      }
       break;
     default:
       // Note-offs, pressure and pitch bend: the sources react to note-ons only.

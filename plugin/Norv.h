@@ -4,7 +4,10 @@
 // Threads: the host's UI thread makes the set-up and name calls; the audio thread calls
 // processReplacing, processEvents and (during playback) setParameter. Shared between them: the
 // pending-change table and the binding map's host values (atomics), the message port (lock-free),
-// and the flags below marked atomic. Nothing else is touched from two threads.
+// the state store (lock-free hand-over) and the flags below marked atomic. Set-up calls that touch
+// the engine (rate, block size, resume, a load while no audio runs, the editor's idle delivery)
+// hold the block gate: they wait for a running block to end, and a block that meets them is not
+// run.
 #pragma once
 
 #include <array>
@@ -23,8 +26,10 @@
 #include "plugin/NorvProcess.h"
 #include "plugin/PendingChanges.h"
 #include "plugin/SynthBase.h"
+#include "dsp/OutputSafety.h"
 #include "dsp/ResamplerChain.h"
 #include "dsp/VFilterSVFCommon.h"
+#include "support/AudioBlockGate.h"
 #include "support/Random.h"
 #include "support/StopWatch.h"
 
@@ -41,6 +46,14 @@ class Norv : public SynthBase,
   static constexpr int32_t kMaxQueuedEvents = kEventPoolSize - 1;
   static constexpr int32_t kNumScratchBuffers = 19;
   static constexpr int32_t kScratchOversize = 16;
+  // Host blocks are worked in pieces of at most this many frames, so the buffers stay a few
+  // megabytes whatever block size a host announces.
+  static constexpr int32_t kMaxPieceFrames = 8192;
+  // Announced block sizes above this are refused (about 22 s at 48 kHz).
+  static constexpr int32_t kMaxBlockSize = 1 << 20;
+  // Host rates the filters, resamplers and sources are designed for; others are refused.
+  static constexpr float kMinSampleRate = 8000.0f;
+  static constexpr float kMaxSampleRate = 384000.0f;
   static constexpr int32_t kVendorSpecificCode = vst::FourCC('Q', 'R', 'V', 'N');
   static constexpr int32_t kEditorIdleLimit = 20;
   static constexpr int32_t kMaxOversampling = 16;
@@ -55,7 +68,8 @@ class Norv : public SynthBase,
 
   // --- VST 2.4 answers ---------------------------------------------------------------------------
   void setProgram(int32_t) override {}
-  void setProgramName(const char*) override {}
+  void setProgramName(const char* name) override;
+  void getProgramName(char* name) override;
   void getParameterLabel(int32_t index, char* label) override;
   void getParameterDisplay(int32_t index, char* text) override;
   void getParameterName(int32_t index, char* text) override;
@@ -67,26 +81,24 @@ class Norv : public SynthBase,
   int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
   int32_t processEvents(vst::VstEvents* events) override;
   bool canParameterBeAutomated(int32_t index) override;
-  bool string2parameter(int32_t, char*) override { return false; }
   bool getInputProperties(int32_t index, vst::VstPinProperties* properties) override;
   bool getOutputProperties(int32_t index, vst::VstPinProperties* properties) override;
-  int32_t getPlugCategory() override { return vst::kPlugCategEffect; }
+  int32_t getPlugCategory() override;
   bool setBypass(bool onOff) override;
   bool getEffectName(char* name) override;
   bool getVendorString(char* text) override;
   bool getProductString(char* text) override;
-  int32_t getVendorVersion() override { return kVendorVersion; }
+  int32_t getVendorVersion() override;
   vst::VstIntPtr vendorSpecific(int32_t index, vst::VstIntPtr value, void* ptr, float opt) override;
   int32_t canDo(const char* text) override;
   bool getParameterProperties(int32_t index, vst::VstParameterProperties* properties) override;
   int32_t getVstVersion() override;
   int32_t getMidiKeyName(int32_t channel, vst::MidiKeyName* key) override;
-  int32_t startProcess() override { return 0; }
-  int32_t stopProcess() override { return 0; }
+
   void setParameter(int32_t index, float value) override;
   float getParameter(int32_t index) override;
   void processReplacing(float** inputs, float** outputs, int32_t frames) override;
-  void editIdle() override { EditorIdle(); }
+  void editIdle() override;
 
   // --- Engine side ------------------------------------------------------------------------------
   // audio thread: the message port's engine-side delivery.
@@ -112,6 +124,10 @@ class Norv : public SynthBase,
   // UI thread: the highest output peak since the last call, per channel (0 left, 1 right), and
   // zeroes it.
   float TakeOutputMeter(int32_t channel);
+  // UI thread: re-reads the preferences ("ParamSlewTime", "MIDINumbering", "OutputSafety") and has
+  // the engine take them at its next block, through the options-changed message. The editor calls
+  // it after it writes a preference.
+  void PreferencesChanged();
 
   // --- Observers (editor, tests) ----------------------------------------------------------------
   MessagePort& Port() { return *messagePort_; }
@@ -150,10 +166,14 @@ class Norv : public SynthBase,
   bool SerializeBindingMap(const std::filesystem::path& path, bool save);
   // UI thread, the end of construction: loads the default preset file when there is one.
   void LoadDefaultPresetIfPresent();
-  // audio thread, at the start of every host block (and resume, which no block overlaps): applies
-  // a state loaded on the UI thread, oversampling factor included, and publishes the engine's
-  // values for the state readers.
+  // audio thread at the start of every host block (or a set-up call holding the block gate):
+  // applies a state loaded on the UI thread, oversampling factor included. PublishBlockState()
+  // follows at the end of the same block.
   void ApplyPendingState();
+  // audio thread at the end of every host block (or the set-up call that applied a state):
+  // publishes the engine's values for the state readers, then marks the load taken at the block's
+  // start as applied, so a reader never sees a load as applied before its values are published.
+  void PublishBlockState();
 
  private:
   // Defined with the state code: the loads on their way to the audio thread, the engine's
@@ -179,7 +199,15 @@ class Norv : public SynthBase,
   void SetupManagers();
   void CreateDefaultHostBindings();
   void PerformShutdown();
-  void InitializeTemporaryBuffers();
+  // Allocates every block buffer for pieces of `frames`; on failure nothing changes. UI thread.
+  bool InitializeTemporaryBuffers(int32_t frames);
+  // The preferences the engine and the shell follow, read on the UI thread and taken by the audio
+  // thread from these atomics.
+  void ReadPreferences();
+  void ApplyPreferences();
+  // Resume and suspend; the callers hold the block gate or no audio runs.
+  void Resume();
+  void Suspend();
   // Rates and buffers of the three resamplers, the engine and the sidechain filter for the current
   // sample rate and OversamplingFactor(); allocates (the resamplers' buffers, the comb filters'
   // delay lines for max(factor, 4)). UI thread, set-up only: no block may run meanwhile.
@@ -196,6 +224,7 @@ class Norv : public SynthBase,
 
   // Block driver.
   void ProcessHostCall(float** inputs, float** outputs, int32_t frames);
+  void ProcessBlock(float** inputs, float** outputs, int32_t frames);
   bool ProcessLocked(float** outputs, int32_t frames);
   void ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
                     int32_t hostFrames);
@@ -206,6 +235,11 @@ class Norv : public SynthBase,
   const float* const* ProcessSidechain(const float* in3, const float* in4, int32_t frames);
   void ProcessFilters(float** inputs, float** outputs, int32_t offset, int32_t frames);
   void ProcessSegment(const float* const* in, float* const* out, int32_t frames);
+  // The engine reads inputs 3+4 at the processing rate from this segment's sub-block on.
+  void UpsampleSidechainForSegment();
+  // Debug and sanitizer builds: fills the scratch buffers with a signalling NaN, so that any sample
+  // read before it was written in the block makes the output non-finite.
+  void PoisonScratchBuffers(int32_t frames);
   void PostProcess(float** outputs, int32_t hostFrames);
   void ProcessMIDINoteOnImmediate(int32_t channel, int32_t note, int32_t velocity);
   void SelectLFODivision(int32_t lfo, int32_t division);
@@ -243,6 +277,7 @@ class Norv : public SynthBase,
   std::atomic<int32_t> oversamplingFactor_{2};
   std::array<std::vector<float>, kNumScratchBuffers> scratch_;
   int32_t scratchFrames_ = 0;
+  VFoundation::AudioBlockGate blockGate_;
   std::string lastPresetName_ = "Default";
   // Set by the audio thread's reset; the UI thread renames the preset when it next reads the name.
   std::atomic<bool> presetNameReset_{false};
@@ -263,6 +298,14 @@ class Norv : public SynthBase,
   VDSP::ResamplerChain upsamplerSidechain_;
   // Whether the sidechain upsampler ran in the last segment (it is skipped while unheard).
   bool sidechainUpsampling_ = false;
+  // The segment the engine is working on: its oversampled inputs (3+4 may stand for silence until
+  // a reader switches on mid-segment) and its host-rate sidechain.
+  std::array<float*, 4> segmentInputs_{};
+  std::array<const float*, 2> segmentSidechain_{};
+  int32_t segmentFrames_ = 0;
+  bool segmentSidechainHeard_ = false;
+  // The downsampler writes here first: the host's outputs get exactly the frames asked for.
+  std::array<std::vector<float>, 2> downsampled_;
   // Stands in for the upsampled inputs 3+4 while nothing listens to them; never written.
   std::vector<float> silence_;
   VDSP::ResamplerChain downsampler_;
@@ -275,6 +318,9 @@ class Norv : public SynthBase,
   // The factor whose delay lines the last set-up call reserved (UI thread only).
   int32_t reservedFactor_ = 0;
   std::array<std::atomic<float>, 2> outputMeters_{};
+  // Last in the chain, after the meters: a valid but wild state must not reach ears and speakers
+  // at +60 dBFS when the host does not clip.
+  VDSP::OutputSafety outputSafety_;
 
   // Engine-side flags.
   std::atomic<bool> synthLocked_{false};
@@ -283,6 +329,10 @@ class Norv : public SynthBase,
   std::atomic<int32_t> lastControllerChannel_{-1};
   std::atomic<bool> midiActivity_{false};
   std::atomic<int32_t> lastAutomationSource_{-1};
+
+  // Preferences, read on the UI thread.
+  std::atomic<double> slewTimePreference_{NorvProcess::kDefaultSlewSamples};
+  std::atomic<bool> outputSafetyPreference_{true};
 
   // Editor-side state.
   std::atomic<int32_t> heldParameter_{-1};

@@ -13,9 +13,6 @@ namespace {
 
 using namespace ParameterTable;
 
-constexpr std::array<int32_t, 19> kSwitchLike = {4,  10, 16, 20, 21, 26, 30, 31, 32, 33,
-                                                 36, 40, 42, 46, 50, 52, 57, 58, 59};
-
 // A base this close to its target has arrived.
 constexpr float kGlideTolerance = 1e-6f;
 // The noise source is a faint 0..0.04 jitter, new every sub-block.
@@ -62,10 +59,6 @@ NorvProcess::NorvProcess() {
   Reset();
 }
 
-bool NorvProcess::IsSwitchLike(int32_t index) {
-  return std::find(kSwitchLike.begin(), kSwitchLike.end(), index) != kSwitchLike.end();
-}
-
 void NorvProcess::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
   if (!(processingRateHz >= 1.0f) || !std::isfinite(processingRateHz)) return;
   SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
@@ -76,7 +69,9 @@ void NorvProcess::SetSampleRate(float processingRateHz, float hostRateHz, int32_
   envelope_.SetSampleRate(processingRateHz, hostRateHz, factor);
   follower_.SetSampleRate(processingRateHz, hostRateHz, factor);
   sampleAndHold_.SetSampleRate(processingRateHz, hostRateHz, factor);
-  ResetParts();
+  pathFade_.SetLength(
+      VDSP::EqualPowerFade::LengthFor(VDSP::VoiceFilter::kFadeSeconds, processingRateHz));
+  ResetRateDependentParts();
 }
 
 void NorvProcess::SetSlewTime(double samples) {
@@ -90,7 +85,7 @@ void NorvProcess::SetParameter(int32_t index, int32_t source, float value, bool 
   if (source == 0) {
     glidesPending_ = true;
     targets_[index] = value;
-    if (immediate || IsSwitchLike(index)) rows_[index][0] = value;
+    if (immediate || IsStepped(index)) rows_[index][0] = value;
     if (index == kF1Cutoff && On(rows_[kFilterLink][0])) {
       targets_[kF2Cutoff] = Clamp01(value + linkOffset_);
       if (immediate) rows_[kF2Cutoff][0] = targets_[kF2Cutoff];
@@ -135,10 +130,19 @@ void NorvProcess::Reset() {
 }
 
 void NorvProcess::ResetParts() {
-  for (auto& slot : slots_) slot.Reset();
+  ResetRateDependentParts();
   drive_.Reset();
   compressor_.Reset();
   mixer_.Reset();
+}
+
+// The filters' states and the sources' phases mean nothing at another rate; the drive, the
+// compressor's detector and the mixer's glides still describe the sound and carry on.
+void NorvProcess::ResetRateDependentParts() {
+  for (auto& slot : slots_) slot.Reset();
+  pathSwitch_ = PathSwitch::kNone;
+  pathFade_.Stop();
+  pathPrimed_ = false;
   for (auto& lfo : lfos_) lfo.SetPhase(0.0);
   envelope_.Trigger();
   follower_.Reset();
@@ -178,6 +182,7 @@ void NorvProcess::RemoveModDestinations(int32_t source) {
       row[source] = 0.0f;
     }
   }
+  RecomputeModulatedFlags();
 }
 
 void NorvProcess::SetMacroValue(int32_t axis, float value) {
@@ -453,9 +458,14 @@ void NorvProcess::RunChain(const Block& block) {
     drive_.SetMode(static_cast<uint32_t>(6.0f * Mod(kDriveMode) + 0.5f));
     drive_.SetTargetGain(VDSP::Distortion::GainForAmount(Mod(kDriveAmount)));
   }
-  if (driveOn && On(Mod(kDrivePre))) drive_.Process(left, right, k);
-  RunFilters(block);
-  if (driveOn && !On(Mod(kDrivePre))) drive_.Process(left, right, k);
+  UpdatePath(driveOn);
+  if (pathSwitch_ != PathSwitch::kNone) {
+    RunPathSwitch(block, driveOn);
+  } else {
+    if (driveOn && drivePre_) drive_.Process(left, right, k);
+    RunFilters(block);
+    if (driveOn && !drivePre_) drive_.Process(left, right, k);
+  }
   RunDynamics(block);
 }
 
@@ -479,7 +489,7 @@ void NorvProcess::RunFilters(const Block& block) {
   const bool active2 = On(Mod(kF2Active));
   SetSlotControls(0, Mod(kF1Cutoff));
   SetSlotControls(1, Mod(kF2Cutoff));
-  if (!On(Mod(kFilterLayout))) {
+  if (!parallel_) {
     if (active1 && active2 &&
         VDSP::VoiceFilter::ProcessSeries(slots_[0], slots_[1], left, right, k, inverseK)) {
       return;
@@ -523,6 +533,40 @@ void NorvProcess::FillFMSource(const Block& block, int32_t slot, float* destinat
   for (int32_t i = 0; i < k; ++i) destination[i] = (a[i] + b[i]) * 0.5f + 0.5f;
 }
 
+void NorvProcess::FillSlotCutoffs(const Block& block, float (&cutoffs)[2][kSubBlockSize]) {
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  float* fm[2] = {block.scratch[kFM1Buffer] + o, block.scratch[kFM2Buffer] + o};
+  FillFMSource(block, 0, fm[0]);
+  FillFMSource(block, 1, fm[1]);
+  for (int32_t slot = 0; slot < 2; ++slot) {
+    const float d = Mod(kSlotParameters[slot].fm);
+    const float depth = d * d * kFMSwing;
+    // Taken whether or not the cutoff carries a depth: the FM swing adds to the routing sum.
+    const float sum = RoutingSum(kSlotParameters[slot].cutoff);
+    for (int32_t i = 0; i < k; ++i) {
+      cutoffs[slot][i] = Clamp01(sum + depth * (2.0f * fm[slot][i] - 1.0f));
+    }
+  }
+}
+
+void NorvProcess::RunSlotWithCutoffs(int32_t slot, float* left, float* right, const float* cutoffs,
+                                     int32_t count, bool active) {
+  SetSlotControls(slot, cutoffs[active ? 0 : count - 1]);
+  if (!active) return;
+  // "Japan" takes the cutoffs sample by sample inside one pass; the other types are set and run
+  // one sample at a time.
+  if (slots_[slot].ProcessStereoWithCutoffs(left, right, cutoffs, count,
+                                            1.0f / static_cast<float>(count))) {
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    SetSlotControls(slot, cutoffs[i]);
+    slots_[slot].ProcessStereo(left + i, right + i, 1, 1.0f);
+  }
+}
+
+// Slot 1 never hears slot 2, so each slot can run its whole sub-block in turn.
 void NorvProcess::RunFiltersPerSample(const Block& block) {
   const int32_t o = block.offset;
   const int32_t k = block.count;
@@ -530,47 +574,203 @@ void NorvProcess::RunFiltersPerSample(const Block& block) {
   float* right = block.scratch[kWorkRight] + o;
   float* copyLeft = block.scratch[kParallelLeft] + o;
   float* copyRight = block.scratch[kParallelRight] + o;
-  float* fm[2] = {block.scratch[kFM1Buffer] + o, block.scratch[kFM2Buffer] + o};
-  FillFMSource(block, 0, fm[0]);
-  FillFMSource(block, 1, fm[1]);
+  float cutoffs[2][kSubBlockSize];
+  FillSlotCutoffs(block, cutoffs);
   const bool active[2] = {On(Mod(kF1Active)), On(Mod(kF2Active))};
-  const bool parallel = On(Mod(kFilterLayout));
-  if (parallel && active[1]) {
+  if (parallel_ && active[1]) {
     std::memcpy(copyLeft, left, sizeof(float) * k);
     std::memcpy(copyRight, right, sizeof(float) * k);
   }
-  float depth[2];
-  float sum[2];
-  for (int32_t slot = 0; slot < 2; ++slot) {
-    const float d = Mod(kSlotParameters[slot].fm);
-    depth[slot] = d * d * kFMSwing;
-    // Taken whether or not the cutoff carries a depth: the FM swing adds to the routing sum.
-    sum[slot] = RoutingSum(kSlotParameters[slot].cutoff);
-  }
-  // Slot 1 never hears slot 2, so each slot can run its whole sub-block in turn.
-  for (int32_t slot = 0; slot < 2; ++slot) {
-    float cutoffs[kSubBlockSize];
-    for (int32_t i = 0; i < k; ++i) {
-      cutoffs[i] = Clamp01(sum[slot] + depth[slot] * (2.0f * fm[slot][i] - 1.0f));
-    }
-    float* l = slot == 1 && parallel ? copyLeft : left;
-    float* r = slot == 1 && parallel ? copyRight : right;
-    SetSlotControls(slot, cutoffs[active[slot] ? 0 : k - 1]);
-    if (!active[slot]) continue;
-    // "Japan" takes the cutoffs sample by sample inside one pass; the other types are set and run
-    // one sample at a time.
-    if (slots_[slot].ProcessStereoWithCutoffs(l, r, cutoffs, k, 1.0f / static_cast<float>(k))) {
-      continue;
-    }
-    for (int32_t i = 0; i < k; ++i) {
-      SetSlotControls(slot, cutoffs[i]);
-      slots_[slot].ProcessStereo(l + i, r + i, 1, 1.0f);
-    }
-  }
-  if (!parallel || !active[1]) return;
+  RunSlotWithCutoffs(0, left, right, cutoffs[0], k, active[0]);
+  RunSlotWithCutoffs(1, parallel_ ? copyLeft : left, parallel_ ? copyRight : right, cutoffs[1], k,
+                     active[1]);
+  if (!parallel_ || !active[1]) return;
   for (int32_t i = 0; i < k; ++i) {
     left[i] += copyLeft[i];
     right[i] += copyRight[i];
+  }
+}
+
+// --- Path switches ----------------------------------------------------------------------------
+
+void NorvProcess::UpdatePath(bool driveOn) {
+  const bool wantParallel = On(Mod(kFilterLayout));
+  const bool wantPre = On(Mod(kDrivePre));
+  const bool active2 = On(Mod(kF2Active));
+  if (!pathPrimed_) {
+    parallel_ = wantParallel;
+    drivePre_ = wantPre;
+    pathPrimed_ = true;
+    return;
+  }
+  // With filter 2 off both layouts give filter 1's output: there is nothing left to fade.
+  if (pathSwitch_ == PathSwitch::kLayout && !active2) FinishPathSwitch();
+  if (pathSwitch_ != PathSwitch::kNone) return;
+  // A switch that waits for a twin (a type or mode fade in flight) is taken once it is free.
+  if (wantPre != drivePre_) {
+    if (!driveOn) {
+      drivePre_ = wantPre;
+    } else if (slots_[0].TwinIsFree() && slots_[1].TwinIsFree()) {
+      StartPathSwitch(PathSwitch::kDrivePosition);
+      return;
+    }
+  }
+  if (wantParallel != parallel_) {
+    if (!active2) {
+      parallel_ = wantParallel;
+    } else if (slots_[1].TwinIsFree()) {
+      StartPathSwitch(PathSwitch::kLayout);
+    }
+  }
+}
+
+// Filter 1 hears the same signal in either layout, so a layout switch borrows only filter 2's
+// twin; moving the drive changes what both filters hear.
+void NorvProcess::StartPathSwitch(PathSwitch kind) {
+  if (kind == PathSwitch::kDrivePosition) {
+    slots_[0].LendTwin();
+    newPathDrive_ = drive_;
+  }
+  slots_[1].LendTwin();
+  pathSwitch_ = kind;
+  pathFade_.Start();
+}
+
+void NorvProcess::FinishPathSwitch() {
+  if (pathSwitch_ == PathSwitch::kDrivePosition) {
+    slots_[0].AdoptTwin();
+    drive_ = newPathDrive_;
+    drivePre_ = !drivePre_;
+  } else if (pathSwitch_ == PathSwitch::kLayout) {
+    parallel_ = !parallel_;
+  }
+  slots_[1].AdoptTwin();
+  pathSwitch_ = PathSwitch::kNone;
+  pathFade_.Stop();
+}
+
+void NorvProcess::RunPathSwitch(const Block& block, bool driveOn) {
+  const int32_t o = block.offset;
+  const int32_t k = block.count;
+  float* left = block.scratch[kWorkLeft] + o;
+  float* right = block.scratch[kWorkRight] + o;
+  float newLeft[kSubBlockSize];
+  float newRight[kSubBlockSize];
+  if (pathSwitch_ == PathSwitch::kDrivePosition) {
+    RunDrivePositionSwitch(block, driveOn, newLeft, newRight);
+    pathFade_.Mix(left, right, newLeft, newRight, left, right, k);
+  } else {
+    if (driveOn && drivePre_) drive_.Process(left, right, k);
+    RunLayoutSwitch(block, newLeft, newRight);
+    pathFade_.Mix(left, right, newLeft, newRight, left, right, k);
+    if (driveOn && !drivePre_) drive_.Process(left, right, k);
+  }
+  if (!pathFade_.Active()) FinishPathSwitch();
+}
+
+// The old path runs on the drive and the live filters, the new one on the drive's copy and the
+// twins, each with the drive on its own side of the filters.
+void NorvProcess::RunDrivePositionSwitch(const Block& block, bool driveOn, float* newLeft,
+                                         float* newRight) {
+  const int32_t k = block.count;
+  float* left = block.scratch[kWorkLeft] + block.offset;
+  float* right = block.scratch[kWorkRight] + block.offset;
+  std::memcpy(newLeft, left, sizeof(float) * k);
+  std::memcpy(newRight, right, sizeof(float) * k);
+  newPathDrive_.SetMode(drive_.Mode());
+  newPathDrive_.SetTargetGain(drive_.TargetGain());
+  const bool oldPre = drivePre_;
+  if (driveOn && oldPre) drive_.Process(left, right, k);
+  if (driveOn && !oldPre) newPathDrive_.Process(newLeft, newRight, k);
+  RunFiltersOnBothPaths(block, {left, right, newLeft, newRight});
+  if (driveOn && !oldPre) drive_.Process(left, right, k);
+  if (driveOn && oldPre) newPathDrive_.Process(newLeft, newRight, k);
+}
+
+bool NorvProcess::PrepareSlots(const Block& block, float (&cutoffs)[2][kSubBlockSize]) {
+  const bool fm = Mod(kF1FM) > kFMDepthThreshold || Mod(kF2FM) > kFMDepthThreshold;
+  if (fm) {
+    FillSlotCutoffs(block, cutoffs);
+  } else {
+    SetSlotControls(0, Mod(kF1Cutoff));
+    SetSlotControls(1, Mod(kF2Cutoff));
+  }
+  return fm;
+}
+
+void NorvProcess::RunSlotPair(int32_t slot, const PairBuffers& io, const float* cutoffs,
+                              int32_t count) {
+  if (cutoffs == nullptr) {
+    slots_[slot].ProcessStereoPair(io.left, io.right, io.twinLeft, io.twinRight, count,
+                                   1.0f / static_cast<float>(count));
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    SetSlotControls(slot, cutoffs[i]);
+    slots_[slot].ProcessStereoPair(io.left + i, io.right + i, io.twinLeft + i, io.twinRight + i, 1,
+                                   1.0f);
+  }
+}
+
+// Both filters on both paths, in the live layout: the old path on the live filters, the new one
+// on the twins.
+void NorvProcess::RunFiltersOnBothPaths(const Block& block, const PairBuffers& io) {
+  const int32_t k = block.count;
+  float cutoffs[2][kSubBlockSize];
+  const bool fm = PrepareSlots(block, cutoffs);
+  const bool active[2] = {On(Mod(kF1Active)), On(Mod(kF2Active))};
+  float* const channels[4] = {io.left, io.right, io.twinLeft, io.twinRight};
+  float copy[4][kSubBlockSize];
+  const PairBuffers second{copy[0], copy[1], copy[2], copy[3]};
+  if (parallel_ && active[1]) {
+    for (int32_t c = 0; c < 4; ++c) std::memcpy(copy[c], channels[c], sizeof(float) * k);
+  }
+  if (active[0]) RunSlotPair(0, io, fm ? cutoffs[0] : nullptr, k);
+  if (!active[1]) return;
+  if (!parallel_) {
+    RunSlotPair(1, io, fm ? cutoffs[1] : nullptr, k);
+    return;
+  }
+  RunSlotPair(1, second, fm ? cutoffs[1] : nullptr, k);
+  for (int32_t c = 0; c < 4; ++c) {
+    for (int32_t i = 0; i < k; ++i) channels[c][i] += copy[c][i];
+  }
+}
+
+// Filter 2 is active (a layout switch without it needs no fade). Filter 1 runs once for both
+// paths; filter 2 hears filter 1 on the serial path and the chain's input on the parallel one.
+void NorvProcess::RunLayoutSwitch(const Block& block, float* newLeft, float* newRight) {
+  const int32_t k = block.count;
+  float* left = block.scratch[kWorkLeft] + block.offset;
+  float* right = block.scratch[kWorkRight] + block.offset;
+  float cutoffs[2][kSubBlockSize];
+  const bool fm = PrepareSlots(block, cutoffs);
+  float inputLeft[kSubBlockSize];
+  float inputRight[kSubBlockSize];
+  std::memcpy(inputLeft, left, sizeof(float) * k);
+  std::memcpy(inputRight, right, sizeof(float) * k);
+  const bool active1 = On(Mod(kF1Active));
+  if (fm) {
+    RunSlotWithCutoffs(0, left, right, cutoffs[0], k, active1);
+  } else if (active1) {
+    slots_[0].ProcessStereo(left, right, k, 1.0f / static_cast<float>(k));
+  }
+  // Filter 2's input on the old path, then on the new one.
+  const float* serialLeft = left;
+  const float* serialRight = right;
+  float second[4][kSubBlockSize];
+  std::memcpy(second[0], parallel_ ? inputLeft : serialLeft, sizeof(float) * k);
+  std::memcpy(second[1], parallel_ ? inputRight : serialRight, sizeof(float) * k);
+  std::memcpy(second[2], parallel_ ? serialLeft : inputLeft, sizeof(float) * k);
+  std::memcpy(second[3], parallel_ ? serialRight : inputRight, sizeof(float) * k);
+  RunSlotPair(1, {second[0], second[1], second[2], second[3]}, fm ? cutoffs[1] : nullptr, k);
+  for (int32_t i = 0; i < k; ++i) {
+    const float firstLeft = left[i];
+    const float firstRight = right[i];
+    newLeft[i] = parallel_ ? second[2][i] : firstLeft + second[2][i];
+    newRight[i] = parallel_ ? second[3][i] : firstRight + second[3][i];
+    left[i] = parallel_ ? firstLeft + second[0][i] : second[0][i];
+    right[i] = parallel_ ? firstRight + second[1][i] : second[1][i];
   }
 }
 

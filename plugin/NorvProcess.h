@@ -12,6 +12,7 @@
 
 #include "dsp/Compressor.h"
 #include "dsp/Distortion.h"
+#include "dsp/EqualPowerFade.h"
 #include "dsp/SampleRateUser.h"
 #include "dsp/VoiceFilter.h"
 #include "dsp/WetDryMixer.h"
@@ -68,19 +69,19 @@ class NorvProcess : public VDSP::SampleRateUser {
 
   NorvProcess();
 
-  // Switch-like parameters, whose base follows the target without gliding.
-  static bool IsSwitchLike(int32_t index);
-
   // Stores the rates, hands the processing rate to every part and resets the filters and sources.
-  // May allocate (the comb filters' delay lines): UI thread, or the audio thread parked by the
-  // plug-in.
+  // The drive, the compressor's detector and the mixer (with the bypass) carry on as they were, so
+  // a rate or oversampling change neither lets processed sound through a bypass nor drops the
+  // gain reduction. May allocate (the comb filters' delay lines): UI thread, or the audio thread
+  // parked by the plug-in.
   void SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) override;
   // Glide time in samples at the processing rate (the "ParamSlewTime" preference); values below 1
   // or not finite keep the default. UI thread (set-up).
   void SetSlewTime(double samples);
 
-  // audio thread. Source 0 sets the target (and, for switches or with immediate, the base);
-  // sources 1-11 set that depth. Indices or sources out of range and NaN values are ignored.
+  // audio thread. Source 0 sets the target (and, for stepped parameters or with immediate, the
+  // base); sources 1-11 set that depth. Indices or sources out of range and NaN values are
+  // ignored.
   void SetParameter(int32_t index, int32_t source, float value, bool immediate);
   // audio thread: every base becomes its target at once.
   void Snap();
@@ -95,7 +96,7 @@ class NorvProcess : public VDSP::SampleRateUser {
   bool IsUnipolar(int32_t source) const;  // any thread
   // Source -1 clears every depth of the parameter.
   void RemoveModulation(int32_t index, int32_t source);
-  // Source -1 clears every depth of every parameter; the modulated flags are left as they are.
+  // Source -1 clears every depth of every parameter; the modulated flags follow.
   void RemoveModDestinations(int32_t source);
   // XY pad axis 0 (X, source "C1") or 1 (Y, source "C2"). Stored as given: the routing clamps.
   void SetMacroValue(int32_t axis, float value);
@@ -174,6 +175,7 @@ class NorvProcess : public VDSP::SampleRateUser {
   void UpdateModulatedFlag(int32_t index);
   void UpdateLinkOffset();
   void ResetParts();
+  void ResetRateDependentParts();
 
   void ComputeSlopes(int32_t focusParameter);
   void GlideBases(int32_t count);
@@ -193,12 +195,36 @@ class NorvProcess : public VDSP::SampleRateUser {
  private:
   void RunSources(const Block& block);
   void RunChain(const Block& block);
-  void RunDrive(const Block& block, bool pre);
   void RunFilters(const Block& block);
   void RunFiltersPerSample(const Block& block);
   void FillFMSource(const Block& block, int32_t slot, float* destination);
+  void FillSlotCutoffs(const Block& block, float (&cutoffs)[2][kSubBlockSize]);
+  void RunSlotWithCutoffs(int32_t slot, float* left, float* right, const float* cutoffs,
+                          int32_t count, bool active);
   void SetSlotControls(int32_t slot, float cutoff);
   void RunDynamics(const Block& block);
+
+  // Path switches: the layout and the drive's place fade from the old path to the new one, which
+  // runs on the slots' twins (and a copy of the drive) for the fade's length.
+  enum class PathSwitch : uint8_t { kNone, kLayout, kDrivePosition };
+  struct PairBuffers {
+    float* left;
+    float* right;
+    float* twinLeft;
+    float* twinRight;
+  };
+  void UpdatePath(bool driveOn);
+  void StartPathSwitch(PathSwitch kind);
+  void FinishPathSwitch();
+  void RunPathSwitch(const Block& block, bool driveOn);
+  void RunDrivePositionSwitch(const Block& block, bool driveOn, float* newLeft, float* newRight);
+  void RunLayoutSwitch(const Block& block, float* newLeft, float* newRight);
+  // Both slots' controls for the sub-block, or under filter FM (answered true) their cutoffs for
+  // every sample.
+  bool PrepareSlots(const Block& block, float (&cutoffs)[2][kSubBlockSize]);
+  // One slot on both paths: controls once per sub-block, or per sample from `cutoffs` under FM.
+  void RunSlotPair(int32_t slot, const PairBuffers& io, const float* cutoffs, int32_t count);
+  void RunFiltersOnBothPaths(const Block& block, const PairBuffers& io);
   float Mod(int32_t index) const { return modulatedValues_[index]; }
 
   // Parameters.
@@ -242,5 +268,15 @@ class NorvProcess : public VDSP::SampleRateUser {
   VDSP::Distortion drive_;
   VDSP::Compressor compressor_;
   VDSP::WetDryMixer mixer_;
+  // The signal path the chain runs: layout and drive place as last taken, which trail the
+  // switches while a fade is in flight. Unprimed after a reset: the first block takes the
+  // switches at once.
+  bool parallel_ = false;
+  bool drivePre_ = true;
+  bool pathPrimed_ = false;
+  PathSwitch pathSwitch_ = PathSwitch::kNone;
+  VDSP::EqualPowerFade pathFade_;
+  // The drive of the new path during a drive-position fade, copied from the drive when it starts.
+  VDSP::Distortion newPathDrive_;
   IProcessInterpolator* interpolator_ = nullptr;
 };

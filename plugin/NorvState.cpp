@@ -2,6 +2,7 @@
 // document, and the hand-over of a loaded state to the audio thread.
 #include "plugin/Norv.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -50,6 +51,9 @@ struct Norv::StateHolder {
   bool published = false;
   uint64_t publishedRevision = 0;
   NorvState::TempoState publishedTempo;
+  // The load the audio thread took at the start of the running block; marked applied once the
+  // block's values are published.
+  NorvState::PendingLoad* takenLoad = nullptr;
 
   // The engine's values as they are now. The thread that owns the engine.
   static NorvState::PluginState Capture(Norv& norv);
@@ -60,6 +64,8 @@ struct Norv::StateHolder {
   static void Publish(Norv& norv);
   // UI thread: the state a reader should see now, whoever owns the engine.
   static NorvState::PluginState Current(Norv& norv);
+  // UI thread: the engine's values, read between two blocks.
+  static NorvState::PluginState CaptureBetweenBlocks(Norv& norv);
   // UI thread: loads a parsed document (see SerializeState); the default preset loads with the
   // bindings' lock flag cleared.
   static bool LoadEntireState(Norv& norv, const VFoundation::XmlDocument& document,
@@ -128,6 +134,11 @@ void Norv::StateHolder::Publish(Norv& norv) {
   holder.publishedTempo = tempo;
 }
 
+NorvState::PluginState Norv::StateHolder::CaptureBetweenBlocks(Norv& norv) {
+  VFoundation::AudioBlockGateHold hold(norv.blockGate_);
+  return Capture(norv);
+}
+
 NorvState::PluginState Norv::StateHolder::Current(Norv& norv) {
   // A load the audio thread has not applied yet (it may have been suspended since) is what the
   // engine is about to hold. Asked first: once it reads as applied, the published values that are
@@ -136,7 +147,7 @@ NorvState::PluginState Norv::StateHolder::Current(Norv& norv) {
   const bool hasPending = norv.state_->store.UnappliedLoad(pending);
   NorvState::PluginState current;
   if (!norv.IsAudioRunning() || !norv.state_->store.ReadPublished(current.engine, current.tempo)) {
-    current = Capture(norv);
+    current = CaptureBetweenBlocks(norv);
   }
   current.oversample = norv.OversamplingFactor();
   current.hasEngine = current.hasTempo = current.hasOversample = true;
@@ -159,6 +170,8 @@ bool Norv::StateHolder::LoadEntireState(Norv& norv, const VFoundation::XmlDocume
   if (defaultPreset) bindings.SetBindingsLocked(false);
 
   norv.state_->store.StopLoads();
+  // Loads take effect in order: what this document leaves out comes from a load still on its way.
+  norv.state_->store.MergeUntakenLoad(state);
   // Host changes made before the load must not land on top of it at the next block; the assignable
   // parameters are not part of the state and keep theirs.
   norv.pendingChanges_.TakeAll([&](int32_t index, float value) {
@@ -175,6 +188,7 @@ bool Norv::StateHolder::LoadEntireState(Norv& norv, const VFoundation::XmlDocume
     // block (or the next resume takes it, should no block come first).
     norv.state_->store.PostLoad(state);
   } else {
+    VFoundation::AudioBlockGateHold hold(norv.blockGate_);
     norv.state_->store.ClearLoads();
     Apply(norv, state);
     if (norv.NeedsReconfiguration()) norv.ConfigureResamplers();
@@ -283,11 +297,40 @@ void Norv::LoadDefaultPresetIfPresent() {
 }
 
 void Norv::ApplyPendingState() {
-  if (!state_) return;
+  if (!state_ || state_->takenLoad) return;
   NorvState::PendingLoad* load = state_->store.TakeLoad();
-  if (load) StateHolder::Apply(*this, load->state);
+  if (!load) return;
+  state_->takenLoad = load;
+  StateHolder::Apply(*this, load->state);
+}
+
+void Norv::PublishBlockState() {
+  if (!state_) return;
   StateHolder::Publish(*this);
-  state_->store.EndLoad(load);
+  state_->store.EndLoad(state_->takenLoad);
+  state_->takenLoad = nullptr;
+}
+
+// The host's program name is the loaded or saved preset's.
+void Norv::getProgramName(char* name) {
+  VFoundation::GuardedVoid("Norv::getProgramName", [&] {
+    name[0] = 0;
+    if (!state_) return;
+    std::lock_guard<std::mutex> lock(state_->store.UiMutex());
+    const std::string& current = LastPresetName();
+    const size_t length = std::min<size_t>(current.size(), vst::kVstMaxProgNameLen - 1);
+    std::memcpy(name, current.data(), length);
+    name[length] = 0;
+  });
+}
+
+void Norv::setProgramName(const char* name) {
+  VFoundation::GuardedVoid("Norv::setProgramName", [&] {
+    if (!state_ || name[0] == 0) return;
+    std::lock_guard<std::mutex> lock(state_->store.UiMutex());
+    presetNameReset_.store(false);
+    lastPresetName_.assign(name, strnlen(name, vst::kVstMaxProgNameLen - 1));
+  });
 }
 
 const std::string& Norv::LastPresetName() {

@@ -32,14 +32,10 @@ float Clamp01(float value) {
 }
 
 // Truncation for the integer displays, nudged by 1e-4 of a unit away from zero so that values
-// stored from typed whole numbers (0.29 is 0.289999992 in a float) show the number typed.
+// stored from typed whole numbers show the number typed: "53" is stored as 0.529999971, which
+// would show "052%", and "40 L" as 0.300000012, which would show " 39% L".
 int32_t TruncateForDisplay(float x) {
   return static_cast<int32_t>(x + std::copysign(1e-4f, x));
-}
-
-// Levels that round to zero print "0.00", not "-0.00".
-float WithoutNegativeZero(float db) {
-  return (db > -0.005f && db < 0.005f) ? 0.0f : db;
 }
 
 template <typename... Args>
@@ -66,16 +62,6 @@ std::string Normalise(std::string_view text) {
   return result;
 }
 
-// Lower-cased with every blank removed: keys and item names compare this way.
-std::string Compact(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (const char c : Normalise(text)) {
-    if (!IsBlank(c)) result.push_back(c);
-  }
-  return result;
-}
-
 bool Contains(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
 }
@@ -98,7 +84,7 @@ void AppendStageGain(std::string& text, float v) {
     return;
   }
   const float db = std::fmin(20.0f * std::log10(gain), 24.0f);
-  AppendFormat(text, "%0.02f dB", static_cast<double>(WithoutNegativeZero(db)));
+  AppendFormat(text, "%0.02f dB", static_cast<double>(db));
 }
 
 void AppendDrive(std::string& text, float v) {
@@ -108,8 +94,7 @@ void AppendDrive(std::string& text, float v) {
     text += "-oo dB";
     return;
   }
-  AppendFormat(text, "%0.02f dB",
-               static_cast<double>(WithoutNegativeZero(20.0f * std::log10(gain))));
+  AppendFormat(text, "%0.02f dB", static_cast<double>(20.0f * std::log10(gain)));
 }
 
 void AppendOutputGain(std::string& text, float v) {
@@ -119,7 +104,7 @@ void AppendOutputGain(std::string& text, float v) {
     text += kMinusInfinityDb;
     return;
   }
-  AppendFormat(text, "%0.2fdB", static_cast<double>(WithoutNegativeZero(std::fmin(db, 6.0f))));
+  AppendFormat(text, "%0.2fdB", static_cast<double>(std::fmin(db, 6.0f)));
 }
 
 void AppendCutoff(std::string& text, float v) {
@@ -213,19 +198,14 @@ std::optional<float> TypedPan(std::string text) {
     const double amount = std::clamp(ReadLeadingNumber(text).value_or(0.0), 0.0, 100.0);
     return static_cast<float>(0.5 + sign * amount / 200.0);
   }
-  // A bare signed number reads as the pan position from -100 (left) to 100 (right).
-  const double position = std::clamp(ReadLeadingNumber(text).value_or(0.0), -100.0, 100.0);
-  return static_cast<float>(0.5 + position / 200.0);
+  return 0.5f;
 }
 
 std::optional<float> TypedSeconds(std::string text, int32_t stage) {
   RemoveAll(text, "secs");
-  const bool millis = Contains(text, "ms");
-  RemoveAll(text, "ms");
-  const std::optional<double> number = ReadLeadingNumber(text);
-  if (!number) return std::nullopt;
-  const double seconds = millis ? *number / 1000.0 : *number;
-  return ConvertSecondsToNormalised(seconds, static_cast<EnvelopeTimeStage>(stage));
+  const std::optional<double> seconds = ReadLeadingNumber(text);
+  if (!seconds) return std::nullopt;
+  return ConvertSecondsToNormalised(*seconds, static_cast<EnvelopeTimeStage>(stage));
 }
 
 // Plain on/off words and digits that the letter rules of the switches would misread ("on"
@@ -451,14 +431,16 @@ int32_t ParameterConvertor::ConvertFilterMode(std::string_view text, int32_t typ
   const int32_t typeIndex = std::clamp(typeItem, 0, ParameterTable::kNumFilterTypes - 1);
   const ParameterTable::FilterTypeInfo& type =
       ParameterTable::kFilterTypes[static_cast<size_t>(typeIndex)];
-  const std::string typed = Compact(text);
+  const std::string typed = Normalise(text);
+  // A display text names its own item: several would read as another item's key ("1N + 2P" holds
+  // the "2P" of item 6 but not the key "1N+2P", "Notch" holds the "H" of "High pass").
   for (int32_t item = 0; item < type.modes; ++item) {
-    if (typed == Compact(type.modeTable[item].display)) return item;
+    if (typed == Normalise(type.modeTable[item].display)) return item;
   }
   switch (typeIndex) {
     case 0:
       for (const char* key : kJapanKeySearchOrder) {
-        if (Contains(typed, Compact(key))) return ItemOfKey(type, key);
+        if (Contains(typed, Normalise(key))) return ItemOfKey(type, key);
       }
       return 0;
     case 3:
@@ -467,16 +449,19 @@ int32_t ParameterConvertor::ConvertFilterMode(std::string_view text, int32_t typ
       return 0;
     default:
       for (int32_t item = 0; item < type.modes; ++item) {
-        if (Contains(typed, Compact(type.modeTable[item].key))) return item;
+        if (Contains(typed, Normalise(type.modeTable[item].key))) return item;
       }
       return 0;
   }
 }
 
 int32_t ParameterConvertor::ConvertDriveMode(std::string_view text) {
-  const std::string typed = Compact(text);
+  const std::string typed = Normalise(text);
+  // "Half rectifier" holds none of the keys.
   for (int32_t item = 0; item < ParameterTable::kNumDriveModes; ++item) {
-    if (typed == Compact(ParameterTable::kDriveModeNames[static_cast<size_t>(item)])) return item;
+    if (typed == Normalise(ParameterTable::kDriveModeNames[static_cast<size_t>(item)])) {
+      return item;
+    }
   }
   // Keys in the order diode, halfrect, op-amp, ota, shredder, clipper, tannin.
   static constexpr std::array<int32_t, ParameterTable::kNumDriveModes> kSearchOrder = {0, 3, 2, 1,
@@ -488,17 +473,16 @@ int32_t ParameterConvertor::ConvertDriveMode(std::string_view text) {
 }
 
 int32_t ParameterConvertor::ConvertFilterType(std::string_view text) {
-  std::string typed = Compact(text);
+  const std::string typed = Normalise(text);
+  // "S.V.F" holds the f of "fatty".
   for (int32_t item = 0; item < ParameterTable::kNumFilterTypes; ++item) {
-    if (typed == Compact(ParameterTable::kFilterTypes[static_cast<size_t>(item)].display)) {
+    if (typed == Normalise(ParameterTable::kFilterTypes[static_cast<size_t>(item)].display)) {
       return item;
     }
   }
-  if (Contains(typed, "comb")) return 3;
-  RemoveAll(typed, ".");
-  // "svf" contains the f of "fatty", so it is looked for first.
+  if (Contains(typed, "comb") || Contains(typed, "c")) return 3;
+  // The type's own key "svf" holds the f of "fatty" too, so it is looked for first.
   if (Contains(typed, "svf")) return 1;
-  if (Contains(typed, "c")) return 3;
   if (Contains(typed, "fatty") || Contains(typed, "f")) return 2;
   if (Contains(typed, "s")) return 1;
   return 0;

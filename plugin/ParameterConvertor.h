@@ -43,6 +43,7 @@ class ParameterConvertor {
   // Drive mode item: a display text, else the first key found in the order "diode", "halfrect",
   // "op-amp", "ota", "shredder", "clipper", "tannin"; no match gives 0. // UI thread
   static int32_t ConvertDriveMode(std::string_view text);
-  // Filter type item: "comb"/"c" 3, "svf"/"s.v.f" 1, "fatty"/"f" 2, "s" 1, else 0. // UI thread
+  // Filter type item: a display text, else the first found of "comb"/"c" 3, "svf" 1, "fatty"/"f"
+  // 2, "s" 1; no match gives 0. // UI thread
   static int32_t ConvertFilterType(std::string_view text);
 };

@@ -110,21 +110,24 @@ struct ParameterInfo {
   int8_t companion;
   const char* offWord;  // switches: the word for item 0
   const char* onWord;   // switches: the word for item 1
+  // Items and switches: a new value is taken at once. Gliding would pass through every item in
+  // between (a type change from "Japan" to "Comb" would run "S.V.F" and "Fatty" on the way).
+  bool stepped;
 };
 
 namespace detail {
 constexpr ParameterInfo Continuous(const char* key, const char* shortName, const char* longName,
                                    float defaultValue, Kind kind, int8_t companion = -1) {
-  return {key, shortName, longName, defaultValue, kind, 0, companion, nullptr, nullptr};
+  return {key, shortName, longName, defaultValue, kind, 0, companion, nullptr, nullptr, false};
 }
 constexpr ParameterInfo Items(const char* key, const char* shortName, const char* longName,
                               float defaultValue, Kind kind, int8_t items, int8_t companion = -1) {
-  return {key, shortName, longName, defaultValue, kind, items, companion, nullptr, nullptr};
+  return {key, shortName, longName, defaultValue, kind, items, companion, nullptr, nullptr, true};
 }
 constexpr ParameterInfo Switch(const char* key, const char* shortName, const char* longName,
                                float defaultValue, Kind kind, const char* offWord,
                                const char* onWord) {
-  return {key, shortName, longName, defaultValue, kind, 2, -1, offWord, onWord};
+  return {key, shortName, longName, defaultValue, kind, 2, -1, offWord, onWord, true};
 }
 }  // namespace detail
 
@@ -217,6 +220,12 @@ inline constexpr std::array<const char*, 2> kFilterLayoutValueBoxWords = {"Ser",
 constexpr const ParameterInfo* Info(int32_t index) {
   return (index >= 0 && index < kNumFixedParameters) ? &kParameters[static_cast<size_t>(index)]
                                                      : nullptr;
+}
+
+// Whether the parameter is stepped (items or a switch); false outside 0-59. // any thread
+constexpr bool IsStepped(int32_t index) {
+  const ParameterInfo* info = Info(index);
+  return info != nullptr && info->stepped;
 }
 
 // The stored key; "Unknown" outside 0-59. // any thread

@@ -170,9 +170,10 @@ bool ReadStateDocument(const VFoundation::XmlDocument& document, PluginState& st
 void StateStore::StopLoads() {
   PendingLoad* reclaimed = pending_.exchange(nullptr);
   if (reclaimed) reclaimed_ = reclaimed;
+  untaken_ = reclaimed;
   // The audio thread raises the flag before it takes a load, so once the load is out of its reach
-  // the flag tells whether it is still applying one it took. Applying takes microseconds; the
-  // bound only guards against a stalled audio thread.
+  // the flag tells whether it is still applying one it took: until the end of the block that took
+  // it, when its values are published. The bound only guards against a stalled audio thread.
   for (int attempt = 0; attempt < kMaxWaitSteps && applying_.load(); ++attempt) {
     std::this_thread::yield();
   }
@@ -192,7 +193,25 @@ uint64_t StateStore::PostLoad(const PluginState& state) {
   return slot->generation;
 }
 
+void StateStore::MergeUntakenLoad(PluginState& state) const {
+  if (!untaken_) return;
+  const PluginState& earlier = untaken_->state;
+  if (!state.hasEngine && earlier.hasEngine) {
+    state.engine = earlier.engine;
+    state.hasEngine = true;
+  }
+  if (!state.hasTempo && earlier.hasTempo) {
+    state.tempo = earlier.tempo;
+    state.hasTempo = true;
+  }
+  if (!state.hasOversample && earlier.hasOversample) {
+    state.oversample = earlier.oversample;
+    state.hasOversample = true;
+  }
+}
+
 void StateStore::ClearLoads() {
+  untaken_ = nullptr;
   // A reclaimed load will never be applied: readers go back to the engine's values.
   appliedGeneration_.store(postedGeneration_);
 }
@@ -271,7 +290,8 @@ bool StateStore::ReadPublished(EngineState& engine, TempoState& tempo) const {
     tempo.quantize = quantize_.load(kAcquire);
     if (sequence_.load(std::memory_order_relaxed) == start) return true;
   }
-  return true;
+  // Never a torn reading: the caller reads the engine between two blocks instead.
+  return false;
 }
 
 }  // namespace NorvState

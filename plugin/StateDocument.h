@@ -87,10 +87,10 @@ struct PendingLoad {
 //
 // Loads: the UI thread fills one of two pre-allocated slots and publishes it through an atomic
 // pointer; the audio thread takes it at the start of a block. A slot the audio thread may still be
-// reading is never refilled, and a load not yet taken is replaced by the newer one. Readings: the
-// audio thread publishes the engine's values after every block start through a sequence lock whose
-// every field is atomic, so the UI thread gets one block's values, never a mix. UI-side calls are
-// serialised by UiMutex().
+// reading is never refilled, and a load not yet taken is merged into the newer one. Readings: the
+// audio thread publishes the engine's values at the end of every block through a sequence lock
+// whose every field is atomic, so the UI thread gets one block's values, never a mix. UI-side calls
+// are serialised by UiMutex().
 class StateStore {
  public:
   StateStore() = default;
@@ -107,6 +107,9 @@ class StateStore {
   uint64_t PostLoad(const PluginState& state);
   // UI thread, after StopLoads: no load is on its way (the UI thread applies one itself).
   void ClearLoads();
+  // UI thread, after StopLoads: fills the parts `state` lacks from a load StopLoads took back
+  // before the audio thread took it, so that a second load does not drop the first one's parts.
+  void MergeUntakenLoad(PluginState& state) const;
   // audio thread: the load to apply now, or nullptr. Each call is followed by EndLoad(), after the
   // load is applied and published.
   PendingLoad* TakeLoad();
@@ -116,7 +119,8 @@ class StateStore {
 
   // audio thread (or the UI thread while no audio runs): the engine's current values.
   void Publish(const EngineState& engine, const TempoState& tempo);
-  // UI thread: the last published values; false before the first publication.
+  // UI thread: the last published values; false before the first publication, or when the writer
+  // kept it from getting a consistent reading.
   bool ReadPublished(EngineState& engine, TempoState& tempo) const;
 
   // UI thread: the last host chunk, valid until the next call.
@@ -130,6 +134,8 @@ class StateStore {
   PendingLoad* lastPosted_ = nullptr;
   // A load taken back by StopLoads, to be refilled by PostLoad.
   PendingLoad* reclaimed_ = nullptr;
+  // The load the last StopLoads took back, if it had not been taken: its parts are still due.
+  const PendingLoad* untaken_ = nullptr;
   // Set by the audio thread from before it looks for a load until it has applied it.
   std::atomic<bool> applying_{false};
   PluginState lastPostedState_;

@@ -1,6 +1,8 @@
 // Locale-independent text of stored numbers and switches.
 #include "support/ValueText.h"
 
+#include <array>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -8,6 +10,11 @@
 namespace VFoundation {
 
 namespace {
+
+std::atomic<int> noteNumberingBase{1};
+
+constexpr std::array<const char*, 12> kPitchClassNames = {"C",  "C#", "D",  "D#", "E",  "F",
+                                                          "F#", "G",  "G#", "A",  "A#", "B"};
 
 std::string_view Trimmed(std::string_view text) {
   const auto isSpace = [](char c) {
@@ -88,6 +95,25 @@ bool ParseBool(std::string_view text, bool& out) {
   }
   out = value;
   return true;
+}
+
+void SetNoteNumberingBase(int base) {
+  noteNumberingBase.store(base == 0 ? 0 : 1, std::memory_order_relaxed);
+}
+
+int NoteNumberingBase() {
+  return noteNumberingBase.load(std::memory_order_relaxed);
+}
+
+std::string FormatNoteName(int note) {
+  // Floor division, so that a note below 0 still names the octave beneath (in 64 bits, where no
+  // int can overflow it).
+  const int64_t wide = note;
+  const int64_t octaveIndex = wide >= 0 ? wide / 12 : -((11 - wide) / 12);
+  const int64_t pitchClass = wide - octaveIndex * 12;
+  // Note 0 starts octave -1 in scientific pitch notation and octave -2 in the hosts' numbering.
+  const int64_t octave = octaveIndex - 1 - NoteNumberingBase();
+  return std::string(kPitchClassNames[static_cast<size_t>(pitchClass)]) + FormatInt(octave);
 }
 
 }  // namespace VFoundation

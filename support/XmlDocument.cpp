@@ -8,69 +8,42 @@
 #include <limits>
 #include <system_error>
 
+#include "support/Log.h"
+#include "support/Paths.h"
 #include "support/ValueText.h"
+#include "support/XmlParserLoad.h"
 
 namespace VFoundation {
 
 namespace {
 
-// TinyXML parses, copies, prints and deletes elements recursively, so a deeply nested document
-// from a damaged preset or a hostile host chunk would overflow the stack of the thread that reads
-// it; the state document is a few levels deep.
-constexpr int kMaxElementDepth = 128;
-// TinyXML checks each new attribute against all earlier ones of its element (quadratic time).
-constexpr int kMaxAttributesPerElement = 16384;
-constexpr uintmax_t kMaxFileBytes = 64u << 20;
 // Strings shorter than this many characters are stored in the "string" attribute.
 constexpr size_t kStringAttributeLimit = 11;
 constexpr size_t kMaxUtf8SequenceBytes = 4;
 constexpr double kFloatMax = std::numeric_limits<float>::max();
 
-bool StartsWith(std::string_view text, size_t at, std::string_view prefix) {
-  return text.compare(at, prefix.size(), prefix) == 0;
-}
-
-size_t EndOf(std::string_view text, size_t from, std::string_view terminator) {
-  const size_t found = text.find(terminator, from);
-  return found == std::string_view::npos ? text.size() : found + terminator.size();
-}
-
-// A conservative pre-scan: it may count an element TinyXML would not, never the reverse.
-bool WithinParserLimits(std::string_view text) {
-  int depth = 0;
-  size_t i = 0;
-  while (i < text.size() && text[i] != '\0') {
-    if (text[i] != '<') {
-      ++i;
-    } else if (StartsWith(text, i, "<!--")) {
-      i = EndOf(text, i + 4, "-->");
-    } else if (StartsWith(text, i, "<![CDATA[")) {
-      i = EndOf(text, i + 9, "]]>");
-    } else if (StartsWith(text, i, "<?") || StartsWith(text, i, "<!")) {
-      i = EndOf(text, i + 2, ">");
-    } else if (StartsWith(text, i, "</")) {
-      depth = depth > 0 ? depth - 1 : 0;
-      i = EndOf(text, i + 2, ">");
-    } else {
-      if (++depth > kMaxElementDepth) return false;
-      int attributes = 0;
-      char quote = 0;
-      size_t j = i + 1;
-      for (; j < text.size() && text[j] != '\0'; ++j) {
-        const char c = text[j];
-        if (quote) {
-          if (c == quote) quote = 0;
-        } else if (c == '"' || c == '\'') {
-          quote = c;
-        } else if (c == '=') {
-          if (++attributes > kMaxAttributesPerElement) return false;
-        } else if (c == '>') {
-          if (text[j - 1] == '/') --depth;
-          break;
-        }
-      }
-      i = j + 1;
-    }
+// Logs the first limit the load goes beyond.
+bool WithinParserLimits(const XmlParserLoad& load) {
+  const auto refuse = [](long long count, long long limit, const char* what) {
+    Log("XmlDocument::Parse, document refused: %lld %s, more than %lld\n", count, what, limit);
+    return false;
+  };
+  if (load.deepestNesting > XmlDocument::kMaxDepth) {
+    return refuse(load.deepestNesting, XmlDocument::kMaxDepth, "levels of nesting");
+  }
+  if (load.nodes > XmlDocument::kMaxNodes) {
+    return refuse(load.nodes, XmlDocument::kMaxNodes, "nodes");
+  }
+  if (load.attributes > XmlDocument::kMaxAttributes) {
+    return refuse(load.attributes, XmlDocument::kMaxAttributes, "attributes");
+  }
+  if (load.attributeComparisons > XmlDocument::kMaxAttributeComparisons) {
+    return refuse(load.attributeComparisons, XmlDocument::kMaxAttributeComparisons,
+                  "attribute name comparisons");
+  }
+  if (load.localeDependentDeclaration) {
+    Log("XmlDocument::Parse, document refused: an XML declaration with text outside ASCII\n");
+    return false;
   }
   return true;
 }
@@ -275,6 +248,20 @@ XmlNode XmlNode::FindObject(const char* className, std::string_view name) const 
   return XmlNode();
 }
 
+std::unordered_map<std::string, XmlNode> XmlNode::ObjectsByName(const char* className) const {
+  std::unordered_map<std::string, XmlNode> objects;
+  if (!element_ || !className) return objects;
+  const std::string_view wanted(className);
+  for (TiXmlElement* child = element_->FirstChildElement(); child;
+       child = child->NextSiblingElement()) {
+    const char* classAttribute = child->Attribute("class");
+    if (child->ValueStr() != wanted && !(classAttribute && wanted == classAttribute)) continue;
+    const char* childName = child->Attribute("name");
+    objects.emplace(childName ? childName : "", XmlNode(child));
+  }
+  return objects;
+}
+
 int XmlNode::ObjectVersion() const {
   int32_t version = 1;
   return ReadInt("version", version) ? version : 1;
@@ -341,11 +328,19 @@ void XmlDocument::CreateNew(const char* rootName) {
 
 bool XmlDocument::Parse(std::string_view text, const char* rootName) {
   document_ = std::make_unique<TiXmlDocument>();
-  if (!rootName || !WithinParserLimits(text)) return false;
-  // TinyXML reads up to the first NUL, which also ends host chunks that carry a terminator. The
-  // repaired copy holds only whole UTF-8 sequences; the extra NULs keep TinyXML, which steps over
-  // a sequence by its lead byte, inside the buffer should one still be cut.
-  std::string terminated = RepairedUtf8(text.substr(0, text.find('\0')));
+  if (!rootName) return false;
+  // TinyXML reads up to the first NUL, which also ends host chunks that carry a terminator.
+  const std::string_view content = text.substr(0, text.find('\0'));
+  if (content.size() > kMaxBytes) {
+    Log("XmlDocument::Parse, document refused: %lld bytes, more than %lld\n",
+        static_cast<long long>(content.size()), static_cast<long long>(kMaxBytes));
+    return false;
+  }
+  // The repaired copy holds only whole UTF-8 sequences (so TinyXML, which steps over a sequence by
+  // its lead byte, reads the markup where the pre-scan finds it); the extra NULs keep TinyXML
+  // inside the buffer should one still be cut.
+  std::string terminated = RepairedUtf8(content);
+  if (!WithinParserLimits(CountXmlParserLoad(terminated))) return false;
   terminated.append(kMaxUtf8SequenceBytes, '\0');
   document_->Parse(terminated.c_str(), nullptr, TIXML_ENCODING_UTF8);
   const TiXmlElement* root = document_->RootElement();
@@ -360,7 +355,13 @@ bool XmlDocument::Load(const std::filesystem::path& path, const char* rootName) 
   document_ = std::make_unique<TiXmlDocument>();
   std::error_code error;
   const uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size > kMaxFileBytes) return false;
+  if (error) return false;
+  if (size > kMaxBytes) {
+    Log("XmlDocument::Load, %s refused: %lld bytes, more than %lld\n",
+        VApplication::Paths::ToUtf8(path).c_str(), static_cast<long long>(size),
+        static_cast<long long>(kMaxBytes));
+    return false;
+  }
   // The stream opens wide-character paths on Windows, so non-ASCII folders work.
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;

@@ -572,5 +572,35 @@ TEST(ResamplerChain, ResetEqualsFresh) {
   }
 }
 
+// An up/down pair, reconfigured for each factor in turn while it keeps running, gives back exactly
+// as many frames as each block took in: the plug-in hands them straight to the host.
+TEST(ResamplerChain, PairReturnsEachBlocksFrameCountAcrossFactorChanges) {
+  const std::vector<std::vector<int>> sequences = {
+      {3, 4, 3}, {3, 5, 3}, {6, 8, 6}, {3, 16, 3}, {5, 7, 12, 3}, {1, 3, 2, 11, 13, 16, 9}};
+  constexpr double kRate = 48000.0;
+  constexpr int kMaxFrames = 512;
+  for (const auto& sequence : sequences) {
+    ResamplerChain up;
+    ResamplerChain down;
+    up.Prepare(kMaxFrames * 16);
+    down.Prepare(kMaxFrames * 16);
+    std::vector<float> in(kMaxFrames, 0.25f);
+    std::vector<float> midLeft(kMaxFrames * 16), midRight(kMaxFrames * 16);
+    std::vector<float> outLeft(kMaxFrames * 16), outRight(kMaxFrames * 16);
+    for (int factor : sequence) {
+      up.SetRates(kRate, kRate * factor);
+      down.SetRates(kRate * factor, kRate);
+      for (int frames : {64, 512, 1, 77, 512}) {
+        SCOPED_TRACE(testing::Message() << "factor " << factor << ", " << frames << " frames");
+        up.SetBlock(frames);
+        const int produced = up.Process(midLeft.data(), midRight.data(), in.data(), in.data());
+        down.SetBlock(produced);
+        EXPECT_EQ(down.Process(outLeft.data(), outRight.data(), midLeft.data(), midRight.data()),
+                  frames);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace VDSP

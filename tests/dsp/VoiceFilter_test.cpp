@@ -1,6 +1,7 @@
 // Tests of the filter slot chain: gain law, order of the stages, pan, fade-in and reset.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -163,6 +164,168 @@ TEST(VoiceFilterTest, ZeroLengthProcessesNothing) {
   EXPECT_EQ(l, 0.25f);
   EXPECT_EQ(r, -0.25f);
   EXPECT_EQ(slot.PreGain().CurrentGain(), 0.0f);
+}
+
+// Runs the slot one sample at a time (as under filter FM) until its fade has ended; answers the
+// samples it took, or -1 beyond `limit`.
+int32_t SamplesUntilTheFadeEnds(VoiceFilter& v, int32_t limit) {
+  for (int32_t n = 0; n <= limit; ++n) {
+    if (!v.Fading()) return n;
+    float l = 0.1f;
+    float r = -0.1f;
+    v.ProcessStereo(&l, &r, 1, 1.0f);
+  }
+  return -1;
+}
+
+constexpr float kSvf = 1.0f / 3.0f;
+constexpr float kFatty = 2.0f / 3.0f;
+
+TEST(VoiceFilterTest, TypeAndModeChangesFadeForFiveMillisecondsAtTheProcessingRate) {
+  struct Case {
+    float rateHz;
+    float fromMode, fromType, toMode, toType;
+    int32_t fadeSamples;
+  };
+  const Case cases[] = {
+      {88200.0f, 0.0f, 0.0f, 0.0f, kSvf, 441},          // "Japan" -> "S.V.F"
+      {44100.0f, 0.0f, kSvf, 0.0f, 1.0f, 221},          // "S.V.F" -> "Comb"
+      {192000.0f, 0.0f, 1.0f, 0.0f, kFatty, 960},       // "Comb" -> "Fatty"
+      {88200.0f, 0.0f, 0.0f, 5.0f / 21.0f, 0.0f, 441},  // "Japan" 2L -> 4H
+      {88200.0f, 1.0f, 1.0f, 0.0f, 1.0f, 441},          // "Comb" Positive -> Negative
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.rateHz << " Hz, " << c.fromType << " " << c.fromMode
+                                    << " -> " << c.toType << " " << c.toMode);
+    VoiceFilter slot;
+    slot.SetSampleRate(c.rateHz, c.rateHz / 2.0f, 2);
+    slot.Prepare(kBlock);
+    SlotControls controls;
+    controls.mode = c.fromMode;
+    controls.type = c.fromType;
+    Stereo warm = Sine(300.0, 0.5, 512);
+    RunSlot(slot, warm, controls);
+    EXPECT_FALSE(slot.Fading());
+    const MultiTypeFilter* before = &slot.Filter();
+    slot.SetControls(0.5f, 0.3f, c.toMode, c.toType, 0.6f, 0.6f, 0.5f);
+    ASSERT_TRUE(slot.Fading());
+    // The new response runs from the change on; the old one fades out beside it.
+    EXPECT_EQ(slot.Filter().Type(), MultiTypeFilter::TypeIndexOf(c.toType));
+    EXPECT_EQ(slot.Twin().Type(), MultiTypeFilter::TypeIndexOf(c.fromType));
+    EXPECT_EQ(&slot.Twin(), before);
+    EXPECT_EQ(SamplesUntilTheFadeEnds(slot, 2000), c.fadeSamples);
+  }
+}
+
+TEST(VoiceFilterTest, AFreshSlotAndAnUnchangedItemSwitchWithoutAFade) {
+  VoiceFilter slot;
+  SetUpSlot(slot);
+  slot.SetControls(0.5f, 0.3f, 0.0f, 0.0f, 0.6f, 0.6f, 0.5f);
+  slot.SetControls(0.5f, 0.3f, 0.0f, 1.0f, 0.6f, 0.6f, 0.5f);  // nothing played yet
+  EXPECT_FALSE(slot.Fading());
+  EXPECT_EQ(slot.Filter().Type(), 3u);
+  Stereo s = Sine(300.0, 0.5, 256);
+  RunSlot(slot, s, {0.5f, 0.3f, 0.0f, 1.0f});
+  // 0.4 and 0.45 are both "Negative": the same response, no fade.
+  slot.SetControls(0.5f, 0.3f, 0.4f, 1.0f, 0.6f, 0.6f, 0.5f);
+  slot.SetControls(0.5f, 0.3f, 0.45f, 1.0f, 0.6f, 0.6f, 0.5f);
+  EXPECT_FALSE(slot.Fading());
+  slot.Reset();
+  slot.SetControls(0.5f, 0.3f, 0.0f, kSvf, 0.6f, 0.6f, 0.5f);
+  EXPECT_FALSE(slot.Fading());
+}
+
+TEST(VoiceFilterTest, AChangeDuringAFadeIsTakenWhenItEnds) {
+  VoiceFilter slot;
+  SetUpSlot(slot);
+  Stereo warm = Sine(300.0, 0.5, 512);
+  RunSlot(slot, warm, {0.5f, 0.3f, 0.0f, 0.0f});
+  slot.SetControls(0.5f, 0.3f, 0.0f, kSvf, 0.6f, 0.6f, 0.5f);
+  ASSERT_TRUE(slot.Fading());
+  slot.SetControls(0.5f, 0.3f, 0.0f, 1.0f, 0.6f, 0.6f, 0.5f);
+  EXPECT_EQ(slot.Filter().Type(), 1u);
+  ASSERT_EQ(SamplesUntilTheFadeEnds(slot, 2000), 441);
+  slot.SetControls(0.5f, 0.3f, 0.0f, 1.0f, 0.6f, 0.6f, 0.5f);
+  EXPECT_TRUE(slot.Fading());
+  EXPECT_EQ(slot.Filter().Type(), 3u);
+  EXPECT_EQ(slot.Twin().Type(), 1u);
+}
+
+// The fade hands over between two complete responses: a 300 Hz sine through a low pass well above
+// it stays between the two types' levels through a change from one to the other, give or take the
+// 3 dB of an equal-power fade.
+TEST(VoiceFilterTest, ASineKeepsItsLevelThroughATypeChange) {
+  VoiceFilter slot;
+  SetUpSlot(slot);
+  const SlotControls japan{0.8f, 0.0f, 0.0f, 0.0f};
+  SlotControls svf = japan;
+  svf.type = kSvf;
+  Stereo s = Sine(300.0, 0.5, 16384);
+  const int32_t change = 8192;
+  Stereo first{std::vector<float>(s.left.begin(), s.left.begin() + change),
+               std::vector<float>(s.right.begin(), s.right.begin() + change)};
+  Stereo second{std::vector<float>(s.left.begin() + change, s.left.end()),
+                std::vector<float>(s.right.begin() + change, s.right.end())};
+  RunSlot(slot, first, japan);
+  RunSlot(slot, second, svf);
+  const auto peak = [](const std::vector<float>& x, size_t from, size_t count) {
+    float p = 0.0f;
+    for (size_t i = from; i < from + count; ++i) p = std::max(p, std::fabs(x[i]));
+    return p;
+  };
+  const float before = peak(first.left, change - 1024, 1024);
+  const float after = peak(second.left, second.left.size() - 1024, 1024);
+  ASSERT_GT(std::min(before, after), 0.2f);
+  // One period of 300 Hz is 294 samples: the peaks of every period through the fade.
+  for (size_t from = 0; from + 294 < 1024; from += 147) {
+    const float level = peak(second.left, from, 294);
+    EXPECT_GT(level, std::min(before, after) * 0.707f) << from;
+    EXPECT_LT(level, std::max(before, after) * 1.42f) << from;
+  }
+}
+
+TEST(VoiceFilterTest, ALentTwinRunsTheSameResponseThroughTheSameGains) {
+  VoiceFilter slot;
+  SetUpSlot(slot);
+  const SlotControls c{0.45f, 0.7f, 0.0f, kFatty, 0.7f, 0.55f, 0.3f};
+  slot.LendTwin();
+  EXPECT_FALSE(slot.TwinIsFree());
+  Stereo live = Sine(300.0, 0.5, 512);
+  Stereo twin = live;
+  for (int32_t start = 0; start < 512; start += kBlock) {
+    slot.SetControls(c.cutoff, c.resonance, c.mode, c.type, c.preGain, c.postGain, c.pan);
+    slot.ProcessStereoPair(&live.left[start], &live.right[start], &twin.left[start],
+                           &twin.right[start], kBlock, 1.0f / kBlock);
+  }
+  // Both filters started from silence and heard the same signal.
+  EXPECT_EQ(live.left, twin.left);
+  EXPECT_EQ(live.right, twin.right);
+  EXPECT_NE(live.left, live.right);  // the pan reached both
+  const MultiTypeFilter* twinFilter = &slot.Twin();
+  slot.AdoptTwin();
+  EXPECT_TRUE(slot.TwinIsFree());
+  EXPECT_EQ(&slot.Filter(), twinFilter);
+  EXPECT_EQ(slot.Filter().Type(), 2u);
+}
+
+TEST(VoiceFilterTest, ResetAfterAFadeEqualsAFreshSlot) {
+  VoiceFilter slot;
+  SetUpSlot(slot);
+  Stereo warm = Sine(300.0, 0.5, 512);
+  RunSlot(slot, warm, {0.5f, 0.3f, 0.0f, 0.0f});
+  slot.SetControls(0.5f, 0.3f, 0.0f, 1.0f, 0.6f, 0.6f, 0.5f);
+  RunSlot(slot, warm, {0.5f, 0.3f, 0.0f, 1.0f});
+  slot.Reset();
+  EXPECT_FALSE(slot.Fading());
+  VoiceFilter fresh;
+  SetUpSlot(fresh);
+  const SlotControls c{0.6f, 0.5f, 0.0f, kSvf};
+  Stereo a = Sine(300.0, 0.5, 512);
+  Stereo b = a;
+  RunSlot(slot, a, c);
+  RunSlot(fresh, b, c);
+  EXPECT_EQ(a.left, b.left);
+  EXPECT_EQ(a.right, b.right);
 }
 
 }  // namespace

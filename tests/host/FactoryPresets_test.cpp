@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/TestHost.h"
+#include "support/Options.h"
 #include "support/XmlDocument.h"
 
 namespace tavo::test {
@@ -312,6 +313,92 @@ TEST_F(FactoryPresets, ChunkReadBackKeepsThePresetsValues) {
       std::string storedName;
       EXPECT_TRUE(VFoundation::ReadStringObject(chunk.Root(), "LastPresetName", storedName));
       EXPECT_EQ(storedName, preset.name) << where;
+    }
+  }
+}
+
+// Sets a boolean preference for the instances made in its scope.
+class PreferenceScope {
+ public:
+  PreferenceScope(const char* name, bool value) : name_(name) {
+    EXPECT_TRUE(VApplication::Options::WriteBoolean(name, value));
+  }
+  ~PreferenceScope() { VApplication::Options::WriteBoolean(name_, true); }
+  PreferenceScope(const PreferenceScope&) = delete;
+  PreferenceScope& operator=(const PreferenceScope&) = delete;
+
+ private:
+  const char* name_;
+};
+
+// The output safety stage (on by default) never touches a factory preset or the default sound:
+// with it switched off the renders are the same to the bit. A preset whose random source takes a
+// new seed with every instance sounds a little different each time anyway; its renders must then
+// stay below the stage's ceiling, under which the stage passes every sample as it is.
+TEST_F(FactoryPresets, OutputSafetyLeavesThemBitIdentical) {
+  const TestSignal signal = MakeTestSignal();
+  const auto render = [&](size_t i, bool safety) {
+    PreferenceScope scope("OutputSafety", safety);
+    PluginInstance plugin;
+    plugin.Start(kSampleRate, kBlock);
+    if (i < presets_->size()) {
+      EXPECT_EQ(LoadChunk(plugin, (*presets_)[i].text), 1);
+    }
+    return RenderSignal(plugin, signal);
+  };
+  const auto same = [](const Render& a, const Render& b) {
+    return a.left == b.left && a.right == b.right;
+  };
+  constexpr double kCeiling = 3.98107171;  // +12 dBFS
+  for (size_t i = 0; i <= presets_->size(); ++i) {
+    const std::string name = i < presets_->size() ? (*presets_)[i].name : "the default";
+    const Render& protectedRender = i < presets_->size() ? (*renders_)[i] : *defaultRender_;
+    const Render unprotected = render(i, false);
+    if (same(unprotected, protectedRender)) continue;
+    EXPECT_FALSE(same(render(i, true), protectedRender)) << name << " differs only by the stage";
+    EXPECT_LT(std::max(unprotected.peak, protectedRender.peak), kCeiling) << name;
+  }
+}
+
+// Full drive into both filter stages' gains and the output gain: a valid state that takes a
+// -4 dBFS input far above full scale.
+constexpr const char* kLoudState =
+    "<root StateVersion=\"2.2\" Oversample=\"2\"><NorvProcess name=\"Norv\" "
+    "DriveActive_Actual=\"1\" DriveAmount_Actual=\"1\" F1GainPre_Actual=\"1\" "
+    "F1GainPost_Actual=\"1\" F1Res_Actual=\"0.9\" Comp_Actual=\"0\" Gain_Actual=\"1\"/></root>";
+
+// What the stage is for: that state leaves below +18 dBFS with it on, and far above with it off
+// (the user's choice).
+TEST(OutputSafety, HoldsLoudOutputBelowEighteenDecibelsUnlessSwitchedOff) {
+  for (const bool on : {true, false}) {
+    SCOPED_TRACE(on ? "on" : "off");
+    PreferenceScope safety("OutputSafety", on);
+    PluginInstance plugin;
+    plugin.Start(kSampleRate, kBlock);
+    ASSERT_EQ(LoadChunk(plugin, kLoudState), 1);
+    Buffers inputs(4, std::vector<float>(kBlock));
+    Buffers outputs(2, std::vector<float>(kBlock));
+    double peak = 0.0;
+    for (int block = 0; block < 40; ++block) {
+      for (int i = 0; i < kBlock; ++i) {
+        const double t = static_cast<double>(block * kBlock + i) / kSampleRate;
+        const float x = static_cast<float>(0.63 * std::sin(2.0 * std::numbers::pi * 220.0 * t));
+        for (auto& channel : inputs) channel[i] = x;
+      }
+      plugin.Process(inputs, outputs, kBlock);
+      if (block < 20) continue;  // past the glides of a fresh instance
+      for (const auto& channel : outputs) {
+        for (float sample : channel) {
+          ASSERT_TRUE(std::isfinite(sample));
+          peak = std::max(peak, static_cast<double>(std::fabs(sample)));
+        }
+      }
+    }
+    if (on) {
+      EXPECT_LT(peak, 7.95);  // +18 dBFS
+      EXPECT_GT(peak, 3.9);   // limited, not muted
+    } else {
+      EXPECT_GT(peak, 10.0) << "the state is not loud enough to show the stage";
     }
   }
 }

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Common/VSTi/VstAbi.h"
@@ -54,6 +58,43 @@ using EntryPoint = vst::AEffect* (*)(vst::HostCallback);
 VFoundation::DynamicLibrary& PluginLibrary();
 EntryPoint PluginEntry(const char* name);
 
+// Audio channels with a guard zone after each channel's frames, filled with a NaN pattern: a
+// plug-in that writes past the frames it was asked for changes a guard, one that reads past them
+// reads a NaN.
+class GuardedBuffers {
+ public:
+  static constexpr int kGuardFrames = 64;
+
+  GuardedBuffers(int channels, int frames);
+  float** Pointers() { return pointers_.data(); }
+  float* Channel(int channel) { return channels_[channel].data(); }
+  const float* Channel(int channel) const { return channels_[channel].data(); }
+  int Frames() const { return frames_; }
+  // channel `channel`, frames [0, frames) as a copy
+  std::vector<float> Copy(int channel, int frames) const;
+  // Every frame too holds the guard pattern, so that frames a plug-in leaves unwritten are not
+  // finite.
+  void FillWithGuard();
+  bool GuardsIntact() const;
+  bool AllFinite(int frames) const;
+  float Peak(int frames) const;
+  // A sine of `amplitude` on every channel, continuing from frame `startFrame`.
+  void FillSine(float amplitude, double hz, double sampleRate, int64_t startFrame);
+
+ private:
+  int frames_;
+  std::vector<std::vector<float>> channels_;
+  std::vector<float*> pointers_;
+};
+
+// The value of attribute `name` in the first element named `element`, if it is there.
+std::optional<std::string> AttributeValue(const std::string& document, const std::string& element,
+                                          const std::string& name);
+// `document` with attribute `name` of the first element named `element` set to `value` (added when
+// missing).
+std::string WithAttribute(const std::string& document, const std::string& element,
+                          const std::string& name, const std::string& value);
+
 // One plug-in instance, opened and closed as a host does.
 class PluginInstance {
  public:
@@ -70,9 +111,44 @@ class PluginInstance {
   void Start(float sampleRate, int blockSize);
   void Process(std::vector<std::vector<float>>& inputs, std::vector<std::vector<float>>& outputs,
                int frames) const;
+  // four inputs, two outputs
+  void Process(GuardedBuffers& inputs, GuardedBuffers& outputs, int frames) const;
+  // effGetChunk's text, copied at once (the plug-in owns the memory).
+  std::string Chunk() const;
+  vst::VstIntPtr LoadChunk(const std::string& text) const;
 
  private:
   vst::AEffect* effect_ = nullptr;
+};
+
+// A host's audio thread: calls processReplacing with `frames`-frame blocks of a sine on all four
+// inputs, without pause, until stopped, and counts blocks that wrote past their frames (or into
+// their inputs' guards) and blocks whose output is not finite or not wholly written.
+class AudioLoop {
+ public:
+  AudioLoop(const PluginInstance& plugin, int frames, double sampleRate);
+  ~AudioLoop();
+  AudioLoop(const AudioLoop&) = delete;
+  AudioLoop& operator=(const AudioLoop&) = delete;
+
+  // false when the audio thread has not got there within a minute
+  bool WaitForBlocks(int64_t count) const;
+  void Stop();
+  int64_t Blocks() const { return blocks_.load(); }
+  int64_t DamagedBlocks() const { return damagedBlocks_.load(); }
+  int64_t NonFiniteBlocks() const { return nonFiniteBlocks_.load(); }
+
+ private:
+  void Run();
+
+  const PluginInstance& plugin_;
+  const int frames_;
+  const double sampleRate_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int64_t> blocks_{0};
+  std::atomic<int64_t> damagedBlocks_{0};
+  std::atomic<int64_t> nonFiniteBlocks_{0};
+  std::thread thread_;
 };
 
 }  // namespace tavo::test

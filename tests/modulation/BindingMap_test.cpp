@@ -154,6 +154,51 @@ TEST_F(BindingMapTest, HostChangeGlidesFromWhereTheParameterRests) {
   EXPECT_FLOAT_EQ(map_.HostBinding(7, 0)->CurrentValue(), 0.8f);
 }
 
+// A host parameter or controller that sets a filter type, a mode or a switch posts its new value
+// once, at the next step: a glide would run every item in between. Depths of those parameters are
+// continuous and glide.
+TEST_F(BindingMapTest, SteppedParametersTakeTheNewValueAtOnce) {
+  const struct {
+    int32_t parameter;
+    int32_t column;
+    bool controller;
+    float from;
+    float to;
+    bool jumps;
+  } cases[] = {
+      {40, 0, false, 0.0f, 1.0f, true},               // filter 1 type "Japan" -> "Comb"
+      {49, 0, false, 0.0f, 1.0f, true},               // filter 2 mode, first item -> last
+      {29, 0, true, 1.0f / 6.0f, 5.0f / 6.0f, true},  // drive mode "OTA" -> "Clipper"
+      {32, 0, true, 0.0f, 1.0f, true},                // layout "Serial" -> "Parallel"
+      {52, 0, false, 0.0f, 2.0f / 3.0f, true},        // filter 2 FM source
+      {40, 3, false, 0.0f, 1.0f, false},              // a depth on filter 1 type
+      {41, 0, true, 0.0f, 1.0f, false},               // filter 1 FM depth
+  };
+  int32_t input = 0;  // a host parameter and a controller of its own for each case
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.parameter << " column " << c.column);
+    const Binding binding = ParameterBinding(c.parameter, "target", c.column);
+    ASSERT_TRUE(c.controller ? map_.AddMIDICCBinding(0, input, binding)
+                             : map_.AddHostBinding(input, binding));
+    const auto feed = [&](float value) {
+      if (c.controller) {
+        map_.ProcessMIDICC(0, input, value);
+      } else {
+        map_.ProcessHostAutomation(input, value);
+      }
+    };
+    feed(c.from);
+    StepUntilSettled();
+    engine_.posted.clear();
+    feed(c.to);
+    StepUntilSettled();
+    ASSERT_FALSE(engine_.posted.empty());
+    EXPECT_EQ(engine_.posted.size() == 1u, c.jumps) << engine_.posted.size() << " posted";
+    EXPECT_FLOAT_EQ(engine_.posted.back().value, c.to);
+    ++input;
+  }
+}
+
 TEST_F(BindingMapTest, AfterTheEditorMovesAControlHostAutomationContinuesFromThere) {
   map_.AddHostBinding(34, ParameterBinding(34, "Filter 1 Cutoff"));
   map_.SyncHostParameter(34, 0.5f);
@@ -383,7 +428,7 @@ TEST_F(BindingMapTest, EqualBindingsAreFoundAndRemoved) {
 }
 
 TEST_F(BindingMapTest, RemovingABindingWhileOthersGlideKeepsTheGlideOnTheRightBinding) {
-  const Binding first = ParameterBinding(10, "First");
+  const Binding first = ParameterBinding(9, "First");
   const Binding second = ParameterBinding(11, "Second");
   map_.AddMIDICCBinding(0, 5, first);
   map_.AddMIDICCBinding(0, 5, second);

@@ -116,7 +116,8 @@ TEST_F(EngineTest, ShortSlewTimeLandsOnTheTargetWithoutRinging) {
 }
 
 TEST_F(EngineTest, SwitchLikeParametersChangeAtOnce) {
-  for (int index : {kLFO1Sync, kF1Type, kF2Type, kFilterLayout, kBypass, kCompMode, kDriveActive}) {
+  for (int index : {kLFO1Sync, kF1Type, kF2Type, kFilterLayout, kBypass, kCompMode, kDriveActive,
+                    kF1Mode, kF2Mode, kDriveMode, kF1FMSource, kSandHSource}) {
     const float value = engine_.Base(index) >= 0.5f ? 0.0f : 1.0f;
     engine_.SetParameter(index, 0, value, false);
     EXPECT_FLOAT_EQ(engine_.Base(index), value) << index;
@@ -125,6 +126,96 @@ TEST_F(EngineTest, SwitchLikeParametersChangeAtOnce) {
   EXPECT_FLOAT_EQ(engine_.Base(kF1Res), 0.0f);
   engine_.SetParameter(kF1Res, 0, 1.0f, true);
   EXPECT_FLOAT_EQ(engine_.Base(kF1Res), 1.0f);
+}
+
+// A type or mode set through source 0 is the filter's from the next sub-block on; no item in
+// between ever runs.
+TEST_F(EngineTest, AFilterTypeOrModeChangeArrivesWholeInTheNextSubBlock) {
+  struct Case {
+    int index;
+    float from;
+    float to;
+    uint32_t (*observe)(const NorvProcess&);
+    uint32_t fromItem;
+    uint32_t toItem;
+  };
+  const auto type = [](const NorvProcess& e) { return e.Slot(0).Filter().Type(); };
+  const auto japanMode = [](const NorvProcess& e) { return e.Slot(0).Filter().Japan().Mode(); };
+  const Case cases[] = {
+      {kF1Type, 0.0f, 1.0f, type, 0, 3},
+      {kF1Type, 1.0f, 0.0f, type, 3, 0},
+      {kF1Mode, 0.0f, 1.0f, japanMode, 0, 21},
+  };
+  for (const Case& c : cases) {
+    engine_.Reset();
+    Set(c.index, c.from);
+    Sine(220.0f, 0.5f);
+    Run(256);
+    ASSERT_EQ(c.observe(engine_), c.fromItem);
+    engine_.SetParameter(c.index, 0, c.to, false);
+    for (int subBlock = 0; subBlock < 64; ++subBlock) {
+      Run(NorvProcess::kSubBlockSize);
+      ASSERT_EQ(c.observe(engine_), c.toItem) << c.index << " sub-block " << subBlock;
+    }
+  }
+}
+
+// Stepped parameters skip the glide of their base only; their modulated value follows the sources.
+TEST_F(EngineTest, AModulatedFilterTypeFollowsItsSource) {
+  const int source = static_cast<int>(TransmodSource::kC1);
+  engine_.SetParameter(kF1Type, source, 1.0f, false);
+  for (const float x : {0.0f, 1.0f / 3.0f, 1.0f, 2.0f / 3.0f}) {
+    engine_.SetMacroValue(0, x);
+    Run(NorvProcess::kSubBlockSize);
+    EXPECT_FLOAT_EQ(engine_.ModulatedValue(kF1Type), x);
+    EXPECT_EQ(engine_.Slot(0).Filter().Type(), static_cast<uint32_t>(3.0f * x + 0.5f)) << x;
+    // A fade in flight holds the next item back until it has ended.
+    Run(1024);
+  }
+}
+
+// The plug-in calls SetSampleRate on every set-up call and oversampling change: the filters and
+// sources restart, but the bypass, the mixer and the compressor's gain reduction carry on.
+TEST_F(EngineTest, ARateChangeKeepsTheBypassExact) {
+  Set(kBypass, 0.0f);
+  Set(kDriveActive, 1.0f);
+  Sine(300.0f, 0.5f);
+  Run(1024);
+  for (const float rate : {96000.0f, 88200.0f, 176400.0f}) {
+    engine_.SetSampleRate(rate, rate / 2.0f, 2);
+    Sine(300.0f, 0.5f);
+    Run(1024);
+    for (int i = 0; i < 1024; ++i) {
+      ASSERT_EQ(outputs_[0][i], inputs_[0][i]) << rate << " " << i;
+      ASSERT_EQ(outputs_[1][i], inputs_[1][i]) << rate << " " << i;
+    }
+  }
+}
+
+TEST_F(EngineTest, ARateChangeKeepsTheGainReduction) {
+  Set(kF1Active, 0.0f);
+  Set(kF2Active, 0.0f);
+  Set(kComp, 1.0f);
+  const auto peak = [this](int from, int count) {
+    float p = 0.0f;
+    for (int i = from; i < from + count; ++i) p = std::max(p, std::fabs(outputs_[0][i]));
+    return p;
+  };
+  for (int block = 0; block < 16; ++block) {
+    Sine(1000.0f, 0.9f);
+    Run(kMaxFrames);
+  }
+  const float compressed = peak(kMaxFrames - 1024, 1024);
+  const float capacitor = engine_.Dynamics().CapacitorVolts();
+  ASSERT_LT(capacitor, -1.0f);  // well into gain reduction
+  engine_.SetSampleRate(96000.0f, 48000.0f, 2);
+  EXPECT_EQ(engine_.Dynamics().CapacitorVolts(), capacitor);
+  Sine(1000.0f, 0.9f);
+  Run(kMaxFrames);
+  // One period of 1 kHz at a time: the level carries on from where it was.
+  for (int from = 0; from < 960; from += 96) {
+    EXPECT_NEAR(peak(from, 96), compressed, 0.03f * compressed) << from;
+  }
 }
 
 TEST_F(EngineTest, BypassOrZeroMixGivesTheDryInputExactlyWhileSourcesRun) {
@@ -311,6 +402,25 @@ TEST_F(EngineTest, LFOSourceModulatesWithItsOwnValueAndSign) {
   }
   EXPECT_TRUE(sawAbove);
   EXPECT_TRUE(sawBelow);
+}
+
+TEST_F(EngineTest, RemovingASourceEverywhereClearsTheModulatedFlagsItLeaves) {
+  Set(kMix, 0.8f);
+  engine_.SetParameter(kMix, 2, 0.3f, false);
+  engine_.SetParameter(kGain, 2, 0.1f, false);
+  engine_.SetParameter(kGain, 3, -0.2f, false);
+  engine_.SetParameter(kF1Res, 4, 0.5f, false);
+  engine_.SetMacroValue(0, 1.0f);
+  engine_.RemoveModDestinations(2);
+  EXPECT_FALSE(engine_.IsModulated(kMix));
+  EXPECT_TRUE(engine_.IsModulated(kGain));
+  EXPECT_TRUE(engine_.IsModulated(kF1Res));
+  Run(32);
+  EXPECT_FLOAT_EQ(engine_.ModulatedValue(kMix), 0.8f);
+  engine_.RemoveModDestinations(-1);
+  for (int index = 0; index < NorvProcess::kNumParameters; ++index) {
+    EXPECT_FALSE(engine_.IsModulated(index)) << index;
+  }
 }
 
 TEST_F(EngineTest, RemovingModulationKeepsTheBaseAndOtherSources) {
@@ -685,6 +795,38 @@ TEST_F(DriverTest, OversamplingChangeTakesEffectInTheBlockThatDeliversIt) {
   EXPECT_NE(outputs_[0][63], 0.0f);
 }
 
+// Host automation of a filter type or mode: the value arrives whole through the binding, in the
+// sub-block after the one that applied the host's change, and no item in between ever runs.
+TEST_F(DriverTest, HostAutomationOfASteppedParameterJumps) {
+  struct Case {
+    int index;
+    float to;
+    uint32_t (*observe)(const NorvProcess&);
+    uint32_t toItem;
+  };
+  const auto type = [](const NorvProcess& e) { return e.Slot(0).Filter().Type(); };
+  const auto japanMode = [](const NorvProcess& e) { return e.Slot(0).Filter().Japan().Mode(); };
+  const Case cases[] = {
+      {kF1Type, 1.0f, type, 3},        // "Japan" -> "Comb"
+      {kF1Mode, 1.0f, japanMode, 21},  // 2L -> 2N + 2N (-8ve)
+  };
+  for (const Case& c : cases) {
+    // 16 frames at factor 2: one engine sub-block per host block.
+    Start(44100.0f, 16, 2);
+    Fill(16, 1);
+    Process(16);
+    ASSERT_EQ(c.observe(norv_->Engine()), 0u);
+    norv_->setParameter(c.index, c.to);
+    Process(16);
+    EXPECT_EQ(norv_->Engine().Base(c.index), c.to) << c.index;
+    for (int block = 0; block < 64; ++block) {
+      Fill(16, 2 + block);
+      Process(16);
+      ASSERT_EQ(c.observe(norv_->Engine()), c.toItem) << c.index << " block " << block;
+    }
+  }
+}
+
 TEST_F(DriverTest, OutputMetersHoldThePeakUntilRead) {
   Start(44100.0f, 64, 1);
   Post(MessageType::e_setFilterParameterImmediate, {kBypass, 0, 0.0f});
@@ -745,6 +887,151 @@ TEST_F(DriverTest, ZeroVelocityIsANoteOffAndEveryNoteOnDrawsANewRandomValue) {
   Process(64);
   EXPECT_NE(source(TransmodSource::kRandom), firstRandom);
   EXPECT_FLOAT_EQ(source(TransmodSource::kVelocity), 50.0f / 128.0f);
+}
+
+// --- Click-free switching ---------------------------------------------------------------------
+
+// Largest sample-to-sample steps of output 1 around a switch made at a block boundary: in the
+// steady sound before it, in the 10 ms from the switch on, and in the steady sound long after.
+struct SwitchSteps {
+  float before;
+  float atSwitch;
+  float after;
+  float Ratio() const { return atSwitch / std::max(before, after); }
+};
+
+struct Setting {
+  int index;
+  float value;
+};
+
+class SwitchTest : public EngineTest {
+ protected:
+  static constexpr int kSettleBlocks = 3;  // 139 ms at 88.2 kHz before the switch
+  static constexpr int kAfterBlocks = 4;
+
+  SwitchSteps Measure(std::initializer_list<Setting> setup, std::initializer_list<Setting> change) {
+    engine_.Reset();
+    engine_.SetSampleRate(88200.0f, 44100.0f, 2);
+    phase_ = 0;
+    Set(kF2Active, 0.0f);
+    Set(kComp, 0.0f);       // the least compression: its attack would let a louder new sound swell
+    Set(kF1GainPre, 0.6f);  // unity
+    Set(kF1GainPost, 0.6f);
+    Set(kF2GainPre, 0.6f);
+    Set(kF2GainPost, 0.6f);
+    Set(kF1Cutoff, 0.75f);  // 3.52 kHz, well above the sine
+    Set(kF2Cutoff, 0.75f);
+    for (const Setting& s : setup) Set(s.index, s.value);
+    std::vector<float> out;
+    for (int block = 0; block < kSettleBlocks + kAfterBlocks; ++block) {
+      if (block == kSettleBlocks) {
+        for (const Setting& s : change) engine_.SetParameter(s.index, 0, s.value, false);
+      }
+      Sine(220.0f, 0.5f);
+      Run(kMaxFrames);
+      out.insert(out.end(), outputs_[0].begin(), outputs_[0].begin() + kMaxFrames);
+    }
+    const auto largestStep = [&out](int from, int to) {
+      float largest = 0.0f;
+      for (int i = from; i < to; ++i) largest = std::max(largest, std::fabs(out[i] - out[i - 1]));
+      return largest;
+    };
+    const int switchAt = kSettleBlocks * kMaxFrames;
+    const int tenMs = 882;
+    const int end = static_cast<int>(out.size());
+    return {largestStep(switchAt - 2048, switchAt), largestStep(switchAt, switchAt + tenMs),
+            largestStep(end - 2048, end)};
+  }
+};
+
+// An equal-power fade of two in-phase copies swells to 1.41 times either at its middle; an abrupt
+// switch steps by a good part of the amplitude (30 to 65 times the sine's own largest step).
+constexpr float kClickFreeRatio = 1.5f;
+constexpr float kTypeValues[4] = {0.0f, 1.0f / 3.0f, 2.0f / 3.0f, 1.0f};
+constexpr const char* kTypeNames[4] = {"Japan", "S.V.F", "Fatty", "Comb"};
+
+// A sine through filter 1, its type switched to every other type: the largest step at the switch
+// stays near the largest step of the filtered sine itself, before or after.
+TEST_F(SwitchTest, TypeChangesFadeWithoutAClick) {
+  for (int from = 0; from < 4; ++from) {
+    for (int to = 0; to < 4; ++to) {
+      if (from == to) continue;
+      const SwitchSteps steps =
+          Measure({{kF1Type, kTypeValues[from]}, {kF1Mode, 0.0f}}, {{kF1Type, kTypeValues[to]}});
+      EXPECT_LT(steps.Ratio(), kClickFreeRatio)
+          << kTypeNames[from] << " -> " << kTypeNames[to] << ": " << steps.before << " "
+          << steps.atSwitch << " " << steps.after;
+    }
+  }
+}
+
+TEST_F(SwitchTest, ModeLayoutAndDrivePositionChangesFadeWithoutAClick) {
+  struct Case {
+    const char* name;
+    std::initializer_list<Setting> setup;
+    std::initializer_list<Setting> change;
+  };
+  const Case cases[] = {
+      {"Japan 2L -> 4H",
+       {{kF1Type, 0.0f}, {kF1Mode, 0.0f}, {kF1Cutoff, 0.5f}},
+       {{kF1Mode, 5.0f / 21.0f}}},
+      {"S.V.F 2L -> 2B",
+       {{kF1Type, 1.0f / 3.0f}, {kF1Mode, 0.0f}, {kF1Cutoff, 0.5f}},
+       {{kF1Mode, 4.0f / 9.0f}}},
+      {"Fatty LP -> HP",
+       {{kF1Type, 2.0f / 3.0f}, {kF1Mode, 0.0f}, {kF1Cutoff, 0.5f}},
+       {{kF1Mode, 2.0f / 3.0f}}},
+      {"Comb - -> +",
+       {{kF1Type, 1.0f}, {kF1Mode, 0.0f}, {kF1Cutoff, 0.5f}, {kF1Res, 0.5f}},
+       {{kF1Mode, 1.0f}}},
+      {"serial -> parallel",
+       {{kF2Active, 1.0f}, {kF1Type, 1.0f / 3.0f}, {kF2Type, 2.0f / 3.0f}, {kF2Cutoff, 0.5f}},
+       {{kFilterLayout, 1.0f}}},
+      {"parallel -> serial",
+       {{kF2Active, 1.0f},
+        {kFilterLayout, 1.0f},
+        {kF1Type, 1.0f / 3.0f},
+        {kF2Type, 2.0f / 3.0f},
+        {kF2Cutoff, 0.5f}},
+       {{kFilterLayout, 0.0f}}},
+      {"drive pre -> post",
+       {{kDriveActive, 1.0f},
+        {kDriveAmount, 0.4f},
+        {kDriveMode, 2.0f / 6.0f},
+        {kF1Cutoff, 0.45f},
+        {kF1Res, 0.6f}},
+       {{kDrivePre, 0.0f}}},
+      {"serial -> parallel under filter FM",
+       {{kF2Active, 1.0f},
+        {kF1Type, 1.0f / 3.0f},
+        {kF2Type, 2.0f / 3.0f},
+        {kF2Cutoff, 0.5f},
+        {kF1FM, 0.3f},
+        {kF2FM, 0.3f}},
+       {{kFilterLayout, 1.0f}}},
+      {"drive pre -> post under filter FM",
+       {{kDriveActive, 1.0f},
+        {kDriveAmount, 0.4f},
+        {kDriveMode, 2.0f / 6.0f},
+        {kF1Cutoff, 0.45f},
+        {kF1Res, 0.6f},
+        {kF1FM, 0.3f}},
+       {{kDrivePre, 0.0f}}},
+      {"drive post -> pre",
+       {{kDriveActive, 1.0f},
+        {kDrivePre, 0.0f},
+        {kDriveAmount, 0.4f},
+        {kDriveMode, 2.0f / 6.0f},
+        {kF1Cutoff, 0.45f},
+        {kF1Res, 0.6f}},
+       {{kDrivePre, 1.0f}}},
+  };
+  for (const Case& c : cases) {
+    const SwitchSteps steps = Measure(c.setup, c.change);
+    EXPECT_LT(steps.Ratio(), kClickFreeRatio)
+        << c.name << ": " << steps.before << " " << steps.atSwitch << " " << steps.after;
+  }
 }
 
 }  // namespace

@@ -8,10 +8,14 @@
 #include <cstring>
 #include <new>
 #include <vector>
+#if defined(__x86_64__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
 
 #include "modulation/BindingMap.h"
 #include "plugin/MidiEventList.h"
 #include "plugin/ParameterTable.h"
+#include "support/Options.h"
 
 // Every plain allocation of this test program is counted per thread, so a test can tell whether a
 // process call allocated. Aligned allocations keep the library's own operators.
@@ -428,3 +432,80 @@ TEST_F(NorvTest, AssignableParameterNamesFollowTheirBindings) {
 }
 
 }  // namespace
+
+// All notes off (123) and omni off (124) are what hosts send on stop and loop: a pending learn
+// must not bind itself to them, and they move nothing bound to their numbers.
+TEST_F(NorvTest, ChannelModeMessagesAreNotControllers) {
+  PostToEngine(MessageType::e_setTargetLearnBinding, {ParameterTable::kF1Res, 0});
+  Process();
+  SendMidi({{0, 0xB0, 123, 0}, {5, 0xB3, 124, 0}});
+  Process();
+  EXPECT_TRUE(norv_->IsLearning());
+  EXPECT_EQ(norv_->LastController(), -1);
+  SendMidi({{0, 0xB0, 74, 100}});
+  Process();
+  EXPECT_FALSE(norv_->IsLearning());
+  EXPECT_EQ(norv_->LastController(), 74);
+}
+
+// A controller that switches the envelope follower to inputs 3+4 in the middle of a long block:
+// the follower hears them from there on, not silence until the block ends.
+TEST_F(NorvTest, SidechainReaderSwitchedOnMidBlockHearsInputsThreeAndFour) {
+  constexpr int kLongBlock = 4096;
+  norv_->setBlockSize(kLongBlock);
+  norv_->resume();
+  PostToEngine(MessageType::e_setTargetLearnBinding, {ParameterTable::kEnvFollowSource, 0});
+  Process();
+  SendMidi({{0, 0xB0, 20, 0}});
+  Process();
+  ASSERT_FALSE(norv_->IsLearning());
+  // Silence on the main inputs, a steady level on the sidechain.
+  inputs_[0].assign(kLongBlock, 0.0f);
+  inputs_[1].assign(kLongBlock, 0.0f);
+  inputs_[2].assign(kLongBlock, 0.5f);
+  inputs_[3].assign(kLongBlock, 0.5f);
+  for (auto& channel : outputs_) channel.assign(kLongBlock, 0.0f);
+  for (int i = 0; i < 4; ++i) Process(kLongBlock);
+  const int follower = static_cast<int>(TransmodSource::kEnvFollow);
+  ASSERT_LT(norv_->Engine().SourceValue(follower), 1e-4f);
+  SendMidi({{kLongBlock / 4, 0xB0, 20, 127}});
+  Process(kLongBlock);
+  ASSERT_GE(norv_->Engine().ModulatedValue(ParameterTable::kEnvFollowSource), 0.5f);
+  EXPECT_GT(norv_->Engine().SourceValue(follower), 0.01f);
+}
+
+// A changed preference reaches a running instance through the options-changed message.
+TEST_F(NorvTest, ChangedPreferencesTakeEffectWithoutANewInstance) {
+  const auto glideAfterOneBlock = [this] {
+    PostToEngine(MessageType::e_setFilterParameter, {ParameterTable::kMix, 0, 0.0f});
+    Process();
+    const float moved = 1.0f - norv_->Engine().Base(ParameterTable::kMix);
+    PostToEngine(MessageType::e_setFilterParameterImmediate, {ParameterTable::kMix, 0, 1.0f});
+    Process();
+    return moved;
+  };
+  PostToEngine(MessageType::e_setFilterParameterImmediate, {ParameterTable::kMix, 0, 1.0f});
+  Process();
+  const float defaultGlide = glideAfterOneBlock();
+  ASSERT_TRUE(VApplication::Options::WriteFloat("ParamSlewTime", 8.0));
+  norv_->PreferencesChanged();
+  Process();
+  const float fastGlide = glideAfterOneBlock();
+  VApplication::Options::WriteFloat("ParamSlewTime", NorvProcess::kDefaultSlewSamples);
+  norv_->PreferencesChanged();
+  Process();
+  EXPECT_LT(defaultGlide, 0.9f);
+  EXPECT_NEAR(fastGlide, 1.0f, 1e-4f);
+  EXPECT_NEAR(glideAfterOneBlock(), defaultGlide, 1e-6f);
+}
+
+#if defined(__x86_64__) || defined(_M_X64)
+// Denormals are flushed inside the block only: the host's floating-point mode comes back.
+TEST_F(NorvTest, HostFloatingPointModeSurvivesTheBlock) {
+  const unsigned int hostMode = _mm_getcsr();
+  for (auto& channel : inputs_) channel.assign(kFrames, 1e-40f);
+  Process();
+  EXPECT_EQ(_mm_getcsr(), hostMode);
+  for (float sample : outputs_[0]) EXPECT_TRUE(std::isfinite(sample));
+}
+#endif

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -75,6 +76,7 @@ TEST(ParameterConvertorTest, DisplayTexts) {
       // Output gain
       {kGain, 1.0f, synced, "6.00dB"},
       {kGain, 0.7937005f, synced, "0.00dB"},
+      {kGain, 0.7937f, synced, "-0.00dB"},  // a hair below 0 dB, rounded as printf rounds it
       {kGain, 0.5f, synced, "-12.04dB"},
       {kGain, 0.0f, synced,
        "-\xE2\x88\x9E"
@@ -160,6 +162,10 @@ TEST(ParameterConvertorTest, TypedTexts) {
   const ConvertorContext synced;
   ConvertorContext at96k;
   at96k.hostSampleRateHz = 96000.0f;
+  ConvertorContext noRate;
+  noRate.hostSampleRateHz = 0.0f;
+  ConvertorContext nanRate;
+  nanRate.hostSampleRateHz = std::nanf("");
   const std::optional<float> rejected;
   const TypedCase cases[] = {
       // Percent
@@ -178,7 +184,8 @@ TEST(ParameterConvertorTest, TypedTexts) {
       {kLFO1Rate, "0.1", Free(), 0.0f, kExact},
       {kLFO1Rate, "4", Free(), 1.0f / 3.0f, kExact},
       {kLFO1Rate, "16.00 Hz", Free(), 0.5f, kExact},
-      {kLFO2Rate, "1 kHz", Free(), 0.99715f, 1e-5f},
+      {kLFO2Rate, "1 kHz", Free(), 0.99715f, 1e-5f},  // 1000 Hz, not 1 Hz
+      {kLFO2Rate, "0.5khz", Free(), 0.913815f, 1e-5f},
       {kSandHRate, "4 HZ", Free(), 1.0f / 3.0f, kExact},
       {kLFO1Rate, "fast", Free(), rejected, 0.0f},
       // Synced rate
@@ -196,6 +203,10 @@ TEST(ParameterConvertorTest, TypedTexts) {
       {kF1Cutoff, "30000", synced, 0.970590f, 1e-5f},
       {kF1Cutoff, "30 khz", at96k, 1.0f, kExact},
       {kF1Cutoff, "bright", synced, rejected, 0.0f},
+      // A host that reports no usable sample rate gets the ceiling of a 44100 Hz one.
+      {kF1Cutoff, "30000", noRate, 0.970590f, 1e-5f},
+      {kF1Cutoff, "10", noRate, 0.128382f, 1e-5f},
+      {kF1Cutoff, "30000", nanRate, 0.970590f, 1e-5f},
       // Stage gain
       {kF1GainPre, "-6.31 dB", synced, 0.5f, 2e-4f},
       {kF1GainPre, "0 dB", synced, 0.602342f, 1e-5f},
@@ -228,15 +239,18 @@ TEST(ParameterConvertorTest, TypedTexts) {
       {kF2Pan, "250 r", synced, 1.0f, kExact},
       {kF1Pan, "L", synced, 0.5f, kExact},
       {kF1Pan, "centre", synced, 0.5f, kExact},
-      {kF1Pan, "-50", synced, 0.25f, kExact},
-      {kF1Pan, "20", synced, 0.6f, kExact},
+      // A number without a side names no side: the centre.
+      {kF1Pan, "-50", synced, 0.5f, kExact},
+      {kF1Pan, "20", synced, 0.5f, kExact},
       {kF1Pan, "", synced, 0.5f, kExact},
       // Seconds
       {kEnvAttack, "0.004", synced, 0.0f, kExact},
       {kEnvAttack, "10 secs", synced, 1.0f, kExact},
       {kEnvDecay, "20", synced, 1.0f, kExact},
       {kEnvHold, "2.5 secs", synced, 0.757858f, 1e-5f},
-      {kEnvHold, "250 ms", synced, 0.301709f, 1e-5f},
+      {kEnvHold, "0.25 secs", synced, 0.301709f, 1e-5f},
+      // "secs" is the only unit: 250 ms reads as 250 seconds, beyond the longest hold.
+      {kEnvHold, "250 ms", synced, 1.0f, kExact},
       {kEnvDecay, "1.771 secs", synced, 0.5f, 1e-4f},
       {kEnvDecay, "long", synced, rejected, 0.0f},
       // Sync switches
@@ -277,10 +291,18 @@ TEST(ParameterConvertorTest, TypedTexts) {
       {kF2Type, "s", synced, 1.0f / 3.0f, kExact},
       {kF2Type, "Japan", synced, 0.0f, kExact},
       {kF2Type, "xyz", synced, 0.0f, kExact},
+      // The letters are looked for in the order c, svf, f, s: only the display text and "svf"
+      // itself pick S.V.F, other spellings go by their letters.
+      {kF2Type, "c svf", synced, 1.0f, kExact},
+      {kF2Type, "s.v.f.", synced, 2.0f / 3.0f, kExact},
+      {kF2Type, " s.v.f ", synced, 1.0f / 3.0f, kExact},
       // Filter mode against the slot's type
       {kF1Mode, "2N+2L(8ve)", WithTypes(0.0f, 1.0f), 9.0f / 21.0f, kExact},
       {kF1Mode, "2N+2L", WithTypes(0.0f, 1.0f), 17.0f / 21.0f, kExact},
       {kF1Mode, "2n + 2l (8ve)", WithTypes(0.0f, 1.0f), 9.0f / 21.0f, kExact},
+      {kF1Mode, "1N + 2P", WithTypes(0.0f, 1.0f), 7.0f / 21.0f, kExact},
+      // Keys are found as written, without blanks: this text holds "2N+2L" but not "2N+2L(8ve)".
+      {kF1Mode, "2N+2L (8ve)", WithTypes(0.0f, 1.0f), 17.0f / 21.0f, kExact},
       {kF1Mode, "4L", WithTypes(0.0f, 1.0f), 1.0f / 21.0f, kExact},
       {kF1Mode, "nothing", WithTypes(0.0f, 1.0f), 0.0f, kExact},
       {kF1Mode, "4B", WithTypes(1.0f / 3.0f, 0.0f), 5.0f / 9.0f, kExact},
@@ -296,6 +318,7 @@ TEST(ParameterConvertorTest, TypedTexts) {
       {kDriveMode, "OTA", synced, 1.0f / 6.0f, kExact},
       {kDriveMode, "Half rectifier", synced, 0.5f, kExact},
       {kDriveMode, "halfrect", synced, 0.5f, kExact},
+      {kDriveMode, "half rect", synced, 0.0f, kExact},  // not the key "halfrect"
       {kDriveMode, "op-amp", synced, 2.0f / 6.0f, kExact},
       {kDriveMode, "Tannin", synced, 1.0f, kExact},
       {kDriveMode, "zzz", synced, 0.0f, kExact},
@@ -322,6 +345,35 @@ TEST(ParameterConvertorTest, FilterModeKeysAreTriedLongestFirst) {
   EXPECT_EQ(ParameterConvertor::ConvertFilterMode("2N+2P+2N(8ve)", 0), 14);
   EXPECT_EQ(ParameterConvertor::ConvertFilterMode("2N+2N(-8ve)", 0), 21);
   EXPECT_EQ(ParameterConvertor::ConvertFilterMode("+", 7), 1);  // type kept within Comb
+}
+
+// Whole numbers typed into the integer displays come back as typed, although the float that holds
+// them may lie a hair below (53 % is 0.529999971).
+TEST(ParameterConvertorTest, TypedWholeNumbersShowAsTyped) {
+  const ConvertorContext context;
+  char expected[32];
+  for (int32_t n = 0; n <= 100; ++n) {
+    const std::optional<float> percent =
+        ParameterConvertor::TextValue(kMix, std::to_string(n), context);
+    ASSERT_TRUE(percent.has_value());
+    std::snprintf(expected, sizeof expected, "%03d%%", n);
+    EXPECT_EQ(ParameterConvertor::ValueText(kMix, *percent, "", context), expected);
+    for (const char* side : {"L", "R"}) {
+      if (n == 0) continue;
+      const std::string typed = std::to_string(n) + "% " + side;
+      const std::optional<float> pan = ParameterConvertor::TextValue(kF1Pan, typed, context);
+      ASSERT_TRUE(pan.has_value());
+      std::snprintf(expected, sizeof expected, "%3d%% %s", n, side);
+      EXPECT_EQ(ParameterConvertor::ValueText(kF1Pan, *pan, "", context), expected);
+    }
+  }
+  for (int32_t n = 0; n <= 360; ++n) {
+    const std::optional<float> degrees =
+        ParameterConvertor::TextValue(kLFO1Phase, std::to_string(n), context);
+    ASSERT_TRUE(degrees.has_value());
+    std::snprintf(expected, sizeof expected, "%03d degrees", n);
+    EXPECT_EQ(ParameterConvertor::ValueText(kLFO1Phase, *degrees, "", context), expected);
+  }
 }
 
 // Display, type back, display again: the text a user sees reads back as itself.

@@ -108,6 +108,20 @@ TEST(ParameterTableTest, RulesReferToTheRightCompanions) {
   EXPECT_EQ(kParameters[kCompMode].kind, Kind::kSwitch);
 }
 
+// Every parameter shown as items or a switch takes a new value at once; the rest glide.
+TEST(ParameterTableTest, SteppedParametersAreTheItemsAndSwitches) {
+  const std::set<int32_t> stepped = {
+      kLFO1Sync,   kLFO2Sync,    kEnvVelRespond, kSandHSync,    kSandHSource, kEnvFollowSource,
+      kDriveMode,  kDriveActive, kDrivePre,      kFilterLayout, kFilterLink,  kF1Active,
+      kF1Mode,     kF1Type,      kF1FMSource,    kF2Active,     kF2Mode,      kF2Type,
+      kF2FMSource, kHPSC,        kBypass,        kCompMode,
+  };
+  for (int32_t index = 0; index < kNumFixedParameters; ++index) {
+    EXPECT_EQ(IsStepped(index), stepped.count(index) == 1) << ParameterToString(index);
+  }
+  for (const int32_t index : {-1, 60, 61}) EXPECT_FALSE(IsStepped(index)) << index;
+}
+
 struct ItemCase {
   float value;
   int32_t items;

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "modulation/BindingMap.h"
+#include "modulation/TempoSync.h"
+#include "plugin/MidiEventList.h"
 #include "plugin/Norv.h"
 #include "plugin/ParameterTable.h"
 #include "plugin/StateDocument.h"
@@ -593,6 +595,72 @@ TEST(StateDocumentTest, EngineElementWritesOnlyWhatDiffersFromTheDefaults) {
   EXPECT_FLOAT_EQ(read.rows[kF1Cutoff][3], -0.25f);
   EXPECT_FLOAT_EQ(read.rows[kMix][0], ParameterTable::GetParameterDefaultValue(kMix));
   EXPECT_FLOAT_EQ(read.rows[kMix][2], 0.0f);
+}
+
+// Two loads before the audio thread takes either: the second one's missing parts are the first
+// one's values, whether the second reaches the engine through a block or at once after a suspend.
+TEST_F(StateTest, LoadsBeforeTheNextBlockTakeEffectInOrder) {
+  const std::string first =
+      "<root StateVersion=\"2.2\" Oversample=\"4\">"
+      "<TimeInfo name=\"TimeInfo\" Tempo=\"90\" TSN=\"3\" TSD=\"4\"/>"
+      "<NorvProcess name=\"Norv\" Mix_Actual=\"0.25\"/></root>";
+  const std::string second =
+      "<root StateVersion=\"2.2\"><VString name=\"LastPresetName\" "
+      "string=\"Second\"/></root>";
+  for (const bool suspendBetween : {false, true}) {
+    SCOPED_TRACE(suspendBetween ? "suspended before the second load" : "running throughout");
+    auto norv = MakeNorv();
+    norv->resume();
+    Process(*norv);
+    ASSERT_EQ(LoadChunk(*norv, first), 1);
+    if (suspendBetween) norv->suspend();
+    ASSERT_EQ(LoadChunk(*norv, second), 1);
+    norv->resume();
+    Process(*norv);
+    EXPECT_EQ(norv->OversamplingFactor(), 4);
+    EXPECT_DOUBLE_EQ(norv->Time().Tempo(), 90.0);
+    EXPECT_EQ(norv->Time().TimeSigNumerator(), 3);
+    EXPECT_FLOAT_EQ(norv->Engine().Base(kMix), 0.25f);
+    const std::string chunk = ChunkOf(*norv);
+    EXPECT_NE(chunk.find("Mix_Actual=\"0.25\""), std::string::npos);
+    EXPECT_NE(chunk.find("string=\"Second\""), std::string::npos);
+  }
+}
+
+// A chunk taken while audio runs holds what the last block did: here a note that picks LFO 1's
+// tempo division, which the engine takes inside the block.
+TEST_F(StateTest, ChunkWhileRunningShowsTheLastProcessedBlock) {
+  norv_->resume();
+  Process(*norv_);
+  const std::string before = ChunkOf(*norv_);
+  MidiEventList notes({{10, 0x90, 5 + 7, 100}});
+  ASSERT_EQ(norv_->processEvents(notes.Events()), 1);
+  Process(*norv_);
+  ASSERT_FLOAT_EQ(norv_->Engine().Base(kLFO1Rate), DivisionIndexToValue(7));
+  auto copy = MakeNorv();
+  ASSERT_EQ(LoadChunk(*copy, ChunkOf(*norv_)), 1);
+  EXPECT_FLOAT_EQ(copy->Engine().Base(kLFO1Rate), DivisionIndexToValue(7));
+  EXPECT_FLOAT_EQ(copy->Engine().Base(ParameterTable::kLFO1Sync), 1.0f);
+  EXPECT_NE(ChunkOf(*norv_), before);
+}
+
+// Hosts show the program name: the loaded or saved preset's, and one the host gives it.
+TEST_F(StateTest, ProgramNameIsThePresetName) {
+  char name[vst::kVstMaxProgNameLen] = {};
+  norv_->getProgramName(name);
+  EXPECT_STREQ(name, "Default");
+  ASSERT_EQ(LoadChunk(*norv_,
+                      "<root StateVersion=\"2.2\"><VString name=\"LastPresetName\" "
+                      "string=\"Warm Pad\"/></root>"),
+            1);
+  norv_->getProgramName(name);
+  EXPECT_STREQ(name, "Warm Pad");
+  // A name longer than the host's field is cut, never written past it.
+  norv_->setProgramName("A Very Long Program Name Indeed");
+  std::memset(name, 'x', sizeof name);
+  norv_->getProgramName(name);
+  EXPECT_EQ(std::strlen(name), static_cast<size_t>(vst::kVstMaxProgNameLen - 1));
+  EXPECT_NE(ChunkOf(*norv_).find(">A Very Long Program Nam<"), std::string::npos);
 }
 
 }  // namespace

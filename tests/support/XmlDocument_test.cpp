@@ -6,9 +6,15 @@
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
+#include <tinyxml.h>
+
+#include "support/Log.h"
 #include "support/Paths.h"
 
 namespace VFoundation {
@@ -381,6 +387,265 @@ TEST(XmlMalformed, WrittenTextAlwaysReadsBack) {
     EXPECT_TRUE(reread.Root().ReadString("Value", value));
     EXPECT_EQ(value, expected);
   }
+}
+
+// --- Size limits ------------------------------------------------------------------------------
+
+// "<root>" holding `elements` children, with `attributes` attributes spread over them in groups of
+// at most 32 (few enough per element to stay clear of the comparison limit).
+std::string SpreadAttributes(int64_t attributes) {
+  std::string text = "<root>";
+  for (int64_t written = 0; written < attributes;) {
+    text += "<a";
+    for (int a = 0; a < 32 && written < attributes; ++a, ++written) {
+      text += " a" + std::to_string(a) + "=\"" + std::to_string(written) + "\"";
+    }
+    text += "/>";
+  }
+  return text + "</root>";
+}
+
+std::string WideRoot(int64_t attributes) {
+  std::string text = "<root";
+  for (int64_t a = 0; a < attributes; ++a) {
+    text += " a" + std::to_string(a) + "=\"" + std::to_string(a) + "\"";
+  }
+  return text + "/>";
+}
+
+// Names of 64 bytes: each comparison with one of them counts twice.
+std::string LongNamedRoot(int64_t attributes) {
+  std::string text = "<root";
+  char name[8];
+  for (int64_t a = 0; a < attributes; ++a) {
+    std::snprintf(name, sizeof name, "%04d", static_cast<int>(a));
+    text += " " + std::string(60, 'n') + name + "=\"" + std::to_string(a) + "\"";
+  }
+  return text + "/>";
+}
+
+// The root and then elements and comments in turn: both cost the parser a node.
+std::string ManyNodes(int64_t nodes) {
+  std::string text = "<root>";
+  for (int64_t n = 1; n < nodes; ++n) text += n % 2 ? "<a/>" : "<!--c-->";
+  return text + "</root>";
+}
+
+std::string Nested(int64_t depth) {
+  std::string text;
+  for (int64_t level = 0; level < depth; ++level) text += level == 0 ? "<root>" : "<a>";
+  text += "deepest";
+  for (int64_t level = depth - 1; level > 0; --level) text += "</a>";
+  return text + "</root>";
+}
+
+std::string OfSize(int64_t bytes) {
+  const std::string open = "<root v=\"";
+  const std::string close = "\"/>";
+  return open + std::string(static_cast<size_t>(bytes) - open.size() - close.size(), 'x') + close;
+}
+
+// The last lines of the run-time log, once every queued line is written.
+std::string LogTail() {
+  RuntimeLog::Flush();
+  std::ifstream file(VApplication::Paths::FromUtf8(RuntimeLog::FilePath()), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  return text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+}
+
+struct LimitCase {
+  const char* name;
+  std::function<std::string(int64_t)> document;
+  int64_t atLimit;
+  // Checks that the document at the limit was read in full.
+  std::function<void(const XmlDocument&, int64_t)> check;
+  const char* logged;
+};
+
+// Each document is refused one step beyond a limit and read in full at it; reading stays linear
+// in the size (the widest element costs the parser a bounded number of name comparisons), so even
+// the largest accepted document parses in well under a second.
+TEST(XmlLimits, DocumentsBeyondALimitAreRefusedAndLogged) {
+  RuntimeLog::Start();
+  const auto lastAttributeOfLastChild = [](const XmlDocument& document, int64_t attributes) {
+    TiXmlElement* last = document.Root().Element()->LastChild()->ToElement();
+    int32_t value = -1;
+    EXPECT_TRUE(
+        XmlNode(last).ReadInt(("a" + std::to_string((attributes - 1) % 32)).c_str(), value));
+    EXPECT_EQ(value, attributes - 1);
+  };
+  const auto everyAttribute = [](const XmlDocument& document, int64_t attributes) {
+    for (int64_t a = 0; a < attributes; ++a) {
+      int32_t value = -1;
+      ASSERT_TRUE(document.Root().ReadInt(("a" + std::to_string(a)).c_str(), value)) << a;
+      ASSERT_EQ(value, a);
+    }
+  };
+  const auto nodeCount = [](const XmlDocument& document, int64_t nodes) {
+    int64_t children = 0;
+    for (TiXmlNode* child = document.Root().Element()->FirstChild(); child;
+         child = child->NextSibling()) {
+      ++children;
+    }
+    EXPECT_EQ(children + 1, nodes);
+  };
+  const auto deepestText = [](const XmlDocument& document, int64_t depth) {
+    TiXmlElement* element = document.Root().Element();
+    for (int64_t level = 1; level < depth; ++level) element = element->FirstChildElement();
+    EXPECT_EQ(XmlNode(element).Text(), "deepest");
+  };
+  const auto lastLongName = [](const XmlDocument& document, int64_t attributes) {
+    char name[8];
+    std::snprintf(name, sizeof name, "%04d", static_cast<int>(attributes - 1));
+    int32_t value = -1;
+    EXPECT_TRUE(document.Root().ReadInt((std::string(60, 'n') + name).c_str(), value));
+    EXPECT_EQ(value, attributes - 1);
+  };
+  const auto size = [](const XmlDocument& document, int64_t bytes) {
+    std::string value;
+    EXPECT_TRUE(document.Root().ReadString("v", value));
+    EXPECT_EQ(static_cast<int64_t>(value.size()), bytes - 12);
+  };
+  const LimitCase cases[] = {
+      {"bytes", OfSize, static_cast<int64_t>(XmlDocument::kMaxBytes), size,
+       "16777217 bytes, more than 16777216"},
+      {"nodes", ManyNodes, XmlDocument::kMaxNodes, nodeCount, "262145 nodes, more than 262144"},
+      {"attributes", SpreadAttributes, XmlDocument::kMaxAttributes, lastAttributeOfLastChild,
+       "1048577 attributes, more than 1048576"},
+      {"attributes on one element", WideRoot, 5793, everyAttribute,
+       "16782321 attribute name comparisons, more than 16777216"},
+      {"long attribute names", LongNamedRoot, 4096, lastLongName,
+       "16781312 attribute name comparisons, more than 16777216"},
+      {"depth", Nested, XmlDocument::kMaxDepth, deepestText,
+       "129 levels of nesting, more than 128"},
+  };
+  for (const LimitCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    XmlDocument document;
+    EXPECT_FALSE(document.Parse(c.document(c.atLimit + 1), "root"));
+    EXPECT_FALSE(document.Root());
+    EXPECT_NE(LogTail().find(std::string("XmlDocument::Parse, document refused: ") + c.logged),
+              std::string::npos);
+    ASSERT_TRUE(document.Parse(c.document(c.atLimit), "root"));
+    c.check(document, c.atLimit);
+  }
+  RuntimeLog::Stop();
+}
+
+// TinyXML reads "< x>", "<?x>" and "<!x>" up to the first '>' whatever the quotes, takes the
+// quoted values of a declaration as attributes, and steps over everything between "&#x" and a
+// later "x41;". None of them hides markup from the limits.
+TEST(XmlLimits, NoReadingOfTheMarkupHidesNodes) {
+  const std::string children = [] {
+    std::string text;
+    for (int64_t n = 0; n < XmlDocument::kMaxNodes; ++n) text += "<b/>";
+    return text;
+  }();
+  const std::string disguises[] = {
+      "<root>< \">" + children + "\"</root>",
+      "<root><?x '>" + children + "'</root>",
+      "<root><!x \">" + children + "\"</root>",
+      "<?xml version=\"><!--\" ?><root>" + children + "</root><!---->",
+      "<?XML ENCODING='><!--' ?><root>" + children + "</root><!---->",
+      "<root>&#x<!-- x41;" + children + "--></root>",
+      "<root>&#<!-- #65;" + children + "--></root>",
+      "<root a=\"&#x\" b='x41;\">" + children + "'/></root>",
+  };
+  for (const std::string& text : disguises) {
+    SCOPED_TRACE(text.substr(0, 40));
+    XmlDocument document;
+    EXPECT_FALSE(document.Parse(text, "root"));
+    // The same shape with fewer children is read, children and all.
+    const std::string few =
+        std::string(text).replace(text.find(children), children.size(), "<b/><b/><b/>");
+    ASSERT_TRUE(document.Parse(few, "root"));
+    EXPECT_TRUE(document.Root().Element()->FirstChildElement("b"));
+  }
+  // Deep nesting behind such markup would overflow the stack.
+  std::string deep = "<root>< \">";
+  for (int level = 0; level < 100000; ++level) deep += "<a>";
+  XmlDocument document;
+  EXPECT_FALSE(document.Parse(deep, "root"));
+  // A declaration whose reading would depend on the C library's locale is refused.
+  EXPECT_FALSE(document.Parse("<?xml x\xC2\xA0version=\"1.0\" ?><root/>", "root"));
+  EXPECT_TRUE(document.Parse("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><root/>", "root"));
+}
+
+TEST(XmlLimits, FilesGetTheSameLimits) {
+  RuntimeLog::Start();
+  const std::filesystem::path folder = VApplication::Paths::GetApplicationDataPath();
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  const auto write = [&](const char* name, const std::string& text) {
+    const std::filesystem::path path = folder / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  };
+  XmlDocument document;
+  const std::filesystem::path large =
+      write("large.tavo", OfSize(static_cast<int64_t>(XmlDocument::kMaxBytes) + 1));
+  EXPECT_FALSE(document.Load(large, "root"));
+  EXPECT_NE(LogTail().find("large.tavo refused: 16777217 bytes, more than 16777216"),
+            std::string::npos);
+  EXPECT_FALSE(document.Load(write("crowded.tavo", ManyNodes(XmlDocument::kMaxNodes + 1)), "root"));
+  EXPECT_NE(LogTail().find("XmlDocument::Parse, document refused: 262145 nodes, more than 262144"),
+            std::string::npos);
+  EXPECT_TRUE(document.Load(write("full.tavo", ManyNodes(XmlDocument::kMaxNodes)), "root"));
+  for (const char* name : {"large.tavo", "crowded.tavo", "full.tavo"}) {
+    std::filesystem::remove(folder / name, error);
+  }
+  RuntimeLog::Stop();
+}
+
+// The largest document the plug-in writes: a bindings document with 8 bindings on every one of
+// the 2048 controller slots.
+TEST(XmlLimits, TheLargestDocumentThePluginWritesIsRead) {
+  XmlDocument document;
+  document.CreateNew("root");
+  XmlNode root = document.Root();
+  std::vector<float> hostValues(62, 0.5f);
+  root.WriteFloatArray("HostParameters", hostValues.data(), 62);
+  char name[48];
+  for (int slot = 0; slot < 2048; ++slot) {
+    std::snprintf(name, sizeof name, "MIDI%dCC%dBindingCount", slot / 128, slot % 128);
+    root.WriteInt(name, 8);
+    for (int j = 0; j < 8; ++j) {
+      std::snprintf(name, sizeof name, "MIDI%dCC%dBinding%d", slot / 128, slot % 128, j);
+      XmlNode binding = root.AddObject("Binding", name);
+      for (const char* key : {"Min", "Max", "MIDI", "MajorIndex", "MinorIndex", "TargetMode",
+                              "EnterTargetMode", "EditorOnly"}) {
+        binding.WriteString(key, "false");
+      }
+      binding.WriteString("Path", "Filter1/Cutoff");
+      binding.WriteString("Name", "Filter 1 Cutoff " + std::to_string(slot * 8 + j));
+      binding.WriteString("MessageStuffer", "Binding::StuffToValue0");
+      binding.WriteString("MessagePopper", "Binding::GetValueFromValue0");
+      XmlNode message = binding.AddObject("Message", "MessagePrototype");
+      for (const char* key :
+           {"EngineIndex", "PadIndex", "LayerIndex", "PatternIndex", "TrackIndex", "StepIndex"}) {
+        message.WriteInt(key, -1);
+      }
+      message.WriteString("Type", "e_setFilterParameter");
+      for (const char* value : {"MessageValue0", "MessageValue1", "MessageValue2"}) {
+        XmlNode variant = message.AddObject("VVariant", value);
+        variant.WriteString("Type", "Float");
+        variant.WriteDouble("Value", 0.25);
+      }
+      binding.WriteString("Type", "Continuous");
+    }
+  }
+  const std::string printed = document.Print();
+  EXPECT_GT(printed.size(), size_t{10} << 20);
+
+  XmlDocument reread;
+  ASSERT_TRUE(reread.Parse(printed, "root"));
+  int32_t count = 0;
+  EXPECT_TRUE(reread.Root().ReadInt("MIDI15CC127BindingCount", count));
+  EXPECT_EQ(count, 8);
+  std::string bindingName;
+  EXPECT_TRUE(
+      reread.Root().FindObject("Binding", "MIDI15CC127Binding7").ReadString("Name", bindingName));
+  EXPECT_EQ(bindingName, "Filter 1 Cutoff 16383");
 }
 
 }  // namespace
