@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "modulation/BindingMap.h"
-#include "plugin/LockFreeRing.h"
 #include "plugin/MessagePort.h"
+#include "support/LockFreeRing.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ BENCHMARK(BM_PostAndDeliverToEditor);
 
 // The ring underneath every queue and pool: one add and one take.
 void BM_RingAddTake(benchmark::State& state) {
-  LockFreeRing<int> ring(2048);
+  VFoundation::LockFreeRing<int> ring(2048);
   int item = 0;
   for (auto _ : state) {
     ring.Add(&item);

@@ -15,14 +15,14 @@ namespace {
 
 // Every base away from its default and every depth routed: the most a state document holds.
 std::string FullStateDocument() {
-  NorvState::PluginState state;
-  state.engine = NorvState::DefaultEngineState();
+  PluginState state;
+  state.engine = StateDocument::DefaultEngineState();
   for (auto& row : state.engine.rows) {
     for (float& value : row) value = 0.123456f;
   }
   state.engine.unipolar.fill(0);
   VFoundation::XmlDocument document;
-  NorvState::WriteStateDocument(document, state, "A preset with a long name");
+  StateDocument::Write(document, state, "A preset with a long name");
   return document.Print();
 }
 
@@ -53,10 +53,10 @@ void BM_ReadFullStateDocument(benchmark::State& state) {
   const std::string text = FullStateDocument();
   for (auto _ : state) {
     VFoundation::XmlDocument document;
-    NorvState::PluginState loaded;
+    PluginState loaded;
     std::string name;
-    benchmark::DoNotOptimize(document.Parse(text, NorvState::kRootName) &&
-                             NorvState::ReadStateDocument(document, loaded, name));
+    benchmark::DoNotOptimize(document.Parse(text, StateDocument::kRootName) &&
+                             StateDocument::Read(document, loaded, name));
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }

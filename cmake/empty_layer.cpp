@@ -1,1 +1,2 @@
-// Placeholder translation unit for a layer that has no sources yet.
+// The one translation unit of each layer's link check: the check links the whole layer into a
+// shared object beside this file, with nothing but the layers it builds on.

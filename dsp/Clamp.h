@@ -1,4 +1,5 @@
-// Branch-free scalar clamps on minss/maxss, for the per-sample code of the filters and sources.
+// Branch-free scalar clamps on minss/maxss, for the per-sample code of the filters and sources and
+// for every normalised control.
 #pragma once
 
 #include <xmmintrin.h>
@@ -10,6 +11,11 @@ namespace VDSP {
 inline float Clamp(float x, float lo, float hi) {
   const __m128 v = _mm_max_ss(_mm_set_ss(x), _mm_set_ss(lo));
   return _mm_cvtss_f32(_mm_min_ss(v, _mm_set_ss(hi)));
+}
+
+// The unit range of normalised controls and routing sums; NaN reads 0. // any thread
+inline float ClampUnit(float x) {
+  return Clamp(x, 0.0f, 1.0f);
 }
 
 // A NaN sample counts as silence.

@@ -10,12 +10,15 @@
 
 #include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
+#include "dsp/MathConstants.h"
 
 namespace VDSP {
 
 namespace {
 
-constexpr float kTwoPi = 6.2831853f;
+// The inverted comb's feedback loses only its DC and sub-bass: a fixed 20 Hz one-pole, its
+// coefficient taken as the corner's angle per sample (small beside 1 at any rate it runs at).
+constexpr float kNegativeDampingRadiansPerSecond = kTwoPi * 20.0f;
 // Feedback weight 1.025 a^2 with a up to 1.01: the top of the resonance range (1.0456) sustains,
 // and the saturating write holds the level.
 constexpr float kFeedbackScale = 1.025f;
@@ -47,8 +50,7 @@ void CombFilter::SetSampleRate(float processingRateHz, float hostRateHz, int32_t
   ring_.Clear();
   // Reads stay inside the ring at any length it got: the delay is limited to it.
   maxDelaySamples_ = std::max(ring_.LengthFloat() - 2.0f, 0.0f);
-  // The inverted comb's feedback loses only its DC and sub-bass: a fixed 20 Hz one-pole.
-  negativeDampingCoeff_ = std::min(kTwoPi * 20.0f / processingRateHz, 1.0f);
+  negativeDampingCoeff_ = std::min(kNegativeDampingRadiansPerSecond / processingRateHz, 1.0f);
 }
 
 uint32_t CombFilter::RingSamplesFor(float rateHz) {
@@ -59,8 +61,12 @@ uint32_t CombFilter::RingSamplesFor(float rateHz) {
   return static_cast<uint32_t>(std::lround(samples));
 }
 
+uint32_t CombFilter::ModeIndexOf(float mode) {
+  return static_cast<uint32_t>(mode >= 0.5f ? CombMode::kPositive : CombMode::kNegative);
+}
+
 void CombFilter::SetParameters(float cutoff, float resonance, float mode) {
-  positive_ = mode >= 0.5f;
+  positive_ = ModeIndexOf(mode) == static_cast<uint32_t>(CombMode::kPositive);
   cutoffOctaves_ = Clamp(12.0f * cutoff - 6.0f, -6.0f, 6.0f);
   resonance_ = kMaxResonance * Clamp(resonance, 0.0f, 1.0f);
 }
@@ -155,11 +161,12 @@ float CombFilter::MagnitudeDb(float cutoffNorm, float resonanceNorm, int mode, f
                               float displayRateHz) {
   const float octaves = Clamp(12.0f * cutoffNorm - 6.0f, -6.0f, 6.0f);
   const float resonance = kMaxResonance * Clamp(resonanceNorm, 0.0f, 1.0f);
-  const float negativeCoeff = std::min(kTwoPi * 20.0f / displayRateHz, 1.0f);
-  const Targets t = ComputeTargets(mode != 0, octaves, resonance, displayRateHz, negativeCoeff);
+  const float negativeCoeff = std::min(kNegativeDampingRadiansPerSecond / displayRateHz, 1.0f);
+  const bool positive = mode != static_cast<int>(CombMode::kNegative);
+  const Targets t = ComputeTargets(positive, octaves, resonance, displayRateHz, negativeCoeff);
   // The lowest cutoff's period (0.145 s) always fits the 0.2 s ring, so no delay limit applies.
   const double delay = static_cast<double>(t.delaySamples) + 2.0;
-  const double omega = 2.0 * 3.14159265358979 * frequencyHz / displayRateHz;
+  const double omega = kTwoPiDouble * frequencyHz / displayRateHz;
   const std::complex<double> z1 = std::polar(1.0, -omega);
   const std::complex<double> zd = std::polar(1.0, -omega * delay);
   // The feedback takes the delayed tap minus its one-pole low-pass, a first-order high-pass.

@@ -8,8 +8,11 @@
 
 namespace VDSP {
 
+enum class CombMode : uint32_t { kNegative = 0, kPositive = 1 };
+
 class CombFilter : public SampleRateUser {
  public:
+  static constexpr uint32_t kModeCount = 2;
   // Set-up calls reserve delay memory for at least this oversampling factor, so that the factors
   // the editor offers (1, 2 and 4) can be switched on the audio thread without allocating.
   static constexpr int32_t kReservedFactor = 4;
@@ -33,6 +36,10 @@ class CombFilter : public SampleRateUser {
   // mapped 0..1; mode: below 0.5 "Negative" (half-period delay, inverted feedback), otherwise
   // "Positive" (one period). // audio thread
   void SetParameters(float cutoff, float resonance, float mode);
+
+  // The mode index of a normalised mode: CombMode::kPositive from 0.5 up, kNegative below (and for
+  // NaN). // any thread
+  static uint32_t ModeIndexOf(float mode);
 
   // One channel; in and out may be the same buffer. n < 1 processes nothing. // audio thread
   void Process(const float* in, float* out, int32_t n, float inverseN);

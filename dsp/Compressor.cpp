@@ -8,6 +8,8 @@
 
 #include "dsp/Exp2.h"
 #include "dsp/Float4.h"
+#include "dsp/MathConstants.h"
+#include "dsp/OnePole.h"
 
 namespace VDSP {
 namespace {
@@ -21,8 +23,8 @@ constexpr float kDetectorInputScale = 0.8640001f;
 // The output gain element: 8.2 decades per volt of its control state.
 constexpr float kOutputGainOctaves = -8.2f * kLog2Of10;
 constexpr float kOutputControlPerVolt = -0.0455166f;
-constexpr float kOutputSmoothingRadians = 20734.512f;  // 2 * pi * 3300 Hz
-constexpr float kMeterSmoothingRadians = 31.415928f;   // 2 * pi * 5 Hz
+constexpr float kOutputSmoothingRadians = kTwoPi * 3300.0f;
+constexpr float kMeterSmoothingRadians = kTwoPi * 5.0f;
 constexpr float kMeterPerVolt = 0.3815f;
 // Detector inputs are limited to +-1000 (60 dB above full scale): no real signal gets there, and a
 // runaway value then leaves the 2.34 Hz high-pass within about half a second instead of seconds.
@@ -34,9 +36,16 @@ constexpr float kDiodeVolts = 0.0475f;
 constexpr float kDiodeSaturation = 5.9e-9f;
 constexpr float kLogDiodeSaturation = -18.948314f;  // ln(5.9e-9)
 
-float OnePoleCoeff(float radiansPerSecond, float rateHz) {
-  return 1.0f - std::exp(-radiansPerSecond / rateHz);
-}
+// The two detector circuits the mode switch chooses between: the charging resistance R1 sets the
+// attack (R1 * 0.47 uF), the discharge resistance R2 the release (R2 * 0.47 uF), and the ratio
+// the transfer curve.
+struct Circuit {
+  float chargeOhms;
+  float dischargeOhms;
+  int32_t ratio;
+};
+constexpr Circuit kSoftCircuit = {27000.0f, 270000.0f, 4};
+constexpr Circuit kHardCircuit = {820.0f, 1.2e6f, 10};
 
 }  // namespace
 
@@ -52,16 +61,16 @@ void Compressor::SetSampleRate(float rateHz) {
   if (!(rateHz >= 1.0f) || !std::isfinite(rateHz)) return;
   sampleRateHz_ = rateHz;
   inverseSampleRate_ = 1.0f / rateHz;
-  outputSmoothingCoeff_ = OnePoleCoeff(kOutputSmoothingRadians, rateHz);
+  outputSmoothingCoeff_ = OnePoleCoefficient(kOutputSmoothingRadians, rateHz);
   // The high-pass coefficient depends on the rate too; waiting for a changed corner frequency
   // would leave it tuned for the old rate.
-  highPassCoeff_ = OnePoleCoeff(2.0f * 3.14159265f * highPassHz_, rateHz);
+  highPassCoeff_ = OnePoleCoefficient(kTwoPi * highPassHz_, rateHz);
 }
 
 void Compressor::SetHighPass(float hz) {
   if (!std::isfinite(hz) || hz < 0.0f || hz == highPassHz_) return;
   highPassHz_ = hz;
-  highPassCoeff_ = OnePoleCoeff(2.0f * 3.14159265f * hz, sampleRateHz_);
+  highPassCoeff_ = OnePoleCoefficient(kTwoPi * hz, sampleRateHz_);
 }
 
 void Compressor::SetWetFraction(float wetFraction) {
@@ -87,6 +96,18 @@ void Compressor::SetRatio(int32_t ratio) {
 
 void Compressor::SetThreshold(float threshold) {
   if (std::isfinite(threshold)) threshold_ = threshold;
+}
+
+void Compressor::SetCircuit(CompressorMode mode) {
+  const Circuit& circuit = mode == CompressorMode::kHard ? kHardCircuit : kSoftCircuit;
+  SetChargingResistance(circuit.chargeOhms);
+  SetDischargeResistance(circuit.dischargeOhms);
+  SetRatio(circuit.ratio);
+}
+
+void Compressor::SetAmount(float amount) {
+  SetThreshold((1.0f - amount) * 0.88f + 0.12f);
+  SetLevel(amount * 0.5f + 0.3f);
 }
 
 Compressor::Currents Compressor::SolveDiodePair(float voltsLeft, float voltsRight, float r1Ohms) {
@@ -202,7 +223,7 @@ void Compressor::Process(const float* detectorLeft, const float* detectorRight,
 
 void Compressor::UpdateMeter(float minimumVolts, int32_t n) {
   const float k =
-      1.0f - std::exp(-kMeterSmoothingRadians * static_cast<float>(n) * inverseSampleRate_);
+      OnePoleCoefficientPerBlock(kMeterSmoothingRadians, static_cast<float>(n), inverseSampleRate_);
   const float reading = 1.0f - kMeterPerVolt * -minimumVolts;
   meter1_ += (reading - meter1_) * k;
   meter2_ += (meter1_ - meter2_) * k;

@@ -10,6 +10,12 @@
 
 namespace VDSP {
 
+// The detector circuit of the "CompMode" switch.
+enum class CompressorMode : uint8_t {
+  kSoft = 0,  // R1 27 kohm, R2 270 kohm, ratio 4
+  kHard = 1,  // R1 820 ohm, R2 1.2 Mohm, ratio 10
+};
+
 class Compressor {
  public:
   Compressor();
@@ -20,12 +26,19 @@ class Compressor {
   void SetHighPass(float hz);
   // Share of the output gain that is applied: 1 full compression, 0 none. // UI thread
   void SetWetFraction(float wetFraction);
-  // Level setting; raises the output gain at rest, 10^(8.2 * (40 * level - 10) / 164). // UI thread
+  // Level setting; raises the output gain at rest, 10^(8.2 * (40 * level - 10) / 164).
+  // // audio thread
   void SetLevel(float level);
 
-  // Per-block settings. The charging resistance R1 sets the attack (R1 * 0.47 uF: 27 kohm "Soft",
-  // 820 ohm "Hard"), the discharge resistance R2 the release (R2 * 0.47 uF: 270 kohm "Soft",
-  // 1.2 Mohm "Hard"). Ohms, at least 1. // audio thread
+  // Per-block settings, as the engine makes them: the mode's R1, R2 and ratio (the setters below).
+  // // audio thread
+  void SetCircuit(CompressorMode mode);
+  // The "Comp" amount a, 0..1, as threshold (1 - a) * 0.88 + 0.12 and level a * 0.5 + 0.3: more
+  // compression lowers the threshold and raises the make-up level. // audio thread
+  void SetAmount(float amount);
+
+  // The charging resistance R1 sets the attack (R1 * 0.47 uF), the discharge resistance R2 the
+  // release (R2 * 0.47 uF). Ohms, at least 1. // audio thread
   void SetChargingResistance(float r1Ohms);
   void SetDischargeResistance(float r2Ohms);
   // 4 ("Soft") or 10 ("Hard"); see RatioTableFor for other values. // audio thread

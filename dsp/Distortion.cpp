@@ -4,15 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
+#include "dsp/MathConstants.h"
+#include "dsp/OnePole.h"
 #include "dsp/ShaperTables.h"
 
 namespace VDSP {
 namespace {
 
-constexpr float kTwoPi = 6.2831853f;
 // 2 Hz DC blocker after the output low-pass.
-constexpr float kDcBlockerRadians = 12.566371f;
+constexpr float kDcBlockerRadiansPerSecond = kTwoPi * 2.0f;
 // Corners as octaves above 1 Hz: 17993.4 Hz band limit on both sides of the shaper, 19.97 Hz
 // high-pass in front of it.
 constexpr float kBandLimitOctaves = 13.13571f + 1.0f;
@@ -43,25 +45,19 @@ float KneeClip(float u, float lowKnee, float highKnee) {
   return linear + Bend(excess) * kInverseClipScale;
 }
 
-constexpr const char* kModeNames[kDistortionModeCount] = {
-    "Diode", "OTA", "Op-amp", "Half rectifier", "Shredder", "Clipper", "Tannin"};
-constexpr const char* kModeKeys[kDistortionModeCount] = {
-    "diode", "ota", "op-amp", "halfrect", "shredder", "clipper", "tannin"};
-
 }  // namespace
 
 const char* DistortionModeName(uint32_t mode) {
-  return mode < kDistortionModeCount ? kModeNames[mode] : nullptr;
+  return mode < kDistortionModeCount ? kDistortionModeNames[mode] : nullptr;
 }
 
 const char* DistortionModeKey(uint32_t mode) {
-  return mode < kDistortionModeCount ? kModeKeys[mode] : nullptr;
+  return mode < kDistortionModeCount ? kDistortionModeKeys[mode] : nullptr;
 }
 
-float Distortion::GainForAmount(float amount) {
-  // 5.812921 = 10^(50 / 60) - 1: a cubic law that reaches +50 dB at full amount.
-  const float root = 1.0f + 5.812921f * amount * amount;
-  return root * root * root;
+uint32_t Distortion::ModeIndexOf(float mode) {
+  constexpr float kLastMode = static_cast<float>(kDistortionModeCount - 1);
+  return static_cast<uint32_t>(kLastMode * ClampUnit(mode) + 0.5f);
 }
 
 float Distortion::SoftClip(float u) {
@@ -81,12 +77,12 @@ Distortion::Distortion() {
 void Distortion::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
   if (!(processingRateHz >= 1.0f) || !std::isfinite(processingRateHz)) return;
   SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
-  dcCoeff_ = 1.0f - std::exp(-kDcBlockerRadians / processingRateHz);
+  dcCoeff_ = OnePoleCoefficient(kDcBlockerRadiansPerSecond, processingRateHz);
   cornerHz_[0] = std::max(0.0f, Exp2Poly(kBandLimitOctaves));
   cornerHz_[1] = std::max(0.0f, Exp2Poly(kHighPassOctaves));
   cornerHz_[2] = cornerHz_[0];
   for (int k = 0; k < 3; ++k) {
-    coeff_[k] = 1.0f - std::exp(-kTwoPi * cornerHz_[k] / processingRateHz);
+    coeff_[k] = OnePoleCoefficient(kTwoPi * cornerHz_[k], processingRateHz);
     complement_[k] = 1.0f - coeff_[k];
   }
 }

@@ -2,6 +2,7 @@
 // memoryless curves normalised by the drive gain.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "dsp/SampleRateUser.h"
@@ -19,6 +20,12 @@ enum class DistortionMode : uint32_t {
 };
 inline constexpr uint32_t kDistortionModeCount = 7;
 
+// Display names and the keys typed text looks for, in mode order.
+inline constexpr std::array<const char*, kDistortionModeCount> kDistortionModeNames = {
+    "Diode", "OTA", "Op-amp", "Half rectifier", "Shredder", "Clipper", "Tannin"};
+inline constexpr std::array<const char*, kDistortionModeCount> kDistortionModeKeys = {
+    "diode", "ota", "op-amp", "halfrect", "shredder", "clipper", "tannin"};
+
 // Display name ("Diode", ..., "Tannin") and state key ("diode", ..., "tannin") of a mode; nullptr
 // above 6. // any thread
 const char* DistortionModeName(uint32_t mode);
@@ -32,11 +39,10 @@ class Distortion : public SampleRateUser {
   // filter states. // UI thread
   void SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) override;
 
-  // The drive amount control 0..1 as a linear gain, (1 + 5.812921 * amount^2)^3: 1 (0 dB) at 0,
-  // 316.23 (+50 dB) at 1. // any thread
-  static float GainForAmount(float amount);
+  // The mode index of a normalised mode control: round(6 m) with m limited to 0..1. // any thread
+  static uint32_t ModeIndexOf(float mode);
 
-  // Drive gain as a linear factor (GainForAmount of the amount control, 1..316.23); the gain
+  // Drive gain as a linear factor (DriveGain of the amount control, 1..316.23); the gain
   // glides there across the next processed block. Negative values read as 0; a non-finite value
   // keeps the previous target. // audio thread
   void SetTargetGain(float gain);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "dsp/MathConstants.h"
+
 namespace VDSP {
 
 // The outgoing gain follows cos and the incoming sin of a quarter turn, so two uncorrelated
@@ -16,7 +18,7 @@ class EqualPowerFade {
   // Fade length in samples (at least 1). Ends a fade in flight. // any thread
   void SetLength(int32_t samples) {
     length_ = samples < 1 ? 1 : samples;
-    const double quarterTurnStep = 1.5707963267948966 / static_cast<double>(length_);
+    const double quarterTurnStep = kHalfPiDouble / static_cast<double>(length_);
     stepCos_ = static_cast<float>(std::cos(quarterTurnStep));
     stepSin_ = static_cast<float>(std::sin(quarterTurnStep));
     remaining_ = 0;

@@ -57,10 +57,16 @@ inline Float4 Exp2Precise(Float4 x) {
   return Float4(_mm_castsi128_ps(_mm_add_epi32(_mm_castps_si128(p.Raw()), _mm_slli_epi32(n, 23))));
 }
 
-// Gain law of the filter slots' pre and post gains: 0 maps to true silence.
+// What FastExp2 subtracts from 2^x: a little above 2^-6, so that a stage gain control of 0
+// (x = -6) is true silence rather than -36 dB.
+inline constexpr double kFastExp2Floor = 0.016367754;
+
+// 2^x less the floor, x held to -10..10 (NaN reads -10), never below 0: the stage gain law of
+// GainLaws.h and the level converter. // any thread
 inline float FastExp2(float x) {
+  constexpr float kFloor = static_cast<float>(kFastExp2Floor);
   const float clamped = std::fmin(std::fmax(x, -10.0f), 10.0f);
-  return std::fmax(0.0f, Exp2Poly(clamped) - 0.016367754f);
+  return std::fmax(0.0f, Exp2Poly(clamped) - kFloor);
 }
 
 }  // namespace VDSP

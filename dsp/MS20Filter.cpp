@@ -9,13 +9,16 @@
 
 #include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
+#include "dsp/MathConstants.h"
+#include "dsp/OnePole.h"
 #include "dsp/ShaperTables.h"
 
 namespace VDSP {
 
 namespace {
 
-constexpr float kTwoPi = 6.2831853f;
+// 10 Hz one-pole DC blocker.
+constexpr float kDcBlockerRadiansPerSecond = kTwoPi * 10.0f;
 constexpr float kMaxResonance = 1.01f;
 // Integrator gain ceiling: one full step per sample.
 constexpr float kMaxGain = 1.0f;
@@ -32,7 +35,7 @@ inline float Octaves(float cutoff) {
 // about 2 pi fn, bending below it near the top.
 float GainFor(float octaves, float inverseRate) {
   const float fn = Exp2Poly(octaves) * inverseRate * 440.0f;
-  const float a = 1.0f - std::exp(-kTwoPi * std::min(fn, 1.0f));
+  const float a = OnePoleCoefficientOfCycles(std::min(fn, 1.0f));
   const float gain = (((0.25f * a + 0.33333334f) * a + 0.5f) * a + 1.0f) * a;
   return std::min(gain, kMaxGain);
 }
@@ -40,11 +43,6 @@ float GainFor(float octaves, float inverseRate) {
 // Resonance feedback; the diode clipper sits in it, so it cannot run away.
 float FeedbackFor(float resonance) {
   return std::min(2.0f * std::sqrt(resonance), 16.0f);
-}
-
-uint32_t ModeIndex(float mode) {
-  // min/max order maps NaN to 0 before the conversion.
-  return static_cast<uint32_t>(std::lround(std::min(3.0f, std::max(0.0f, 3.0f * std::fabs(mode)))));
 }
 
 }  // namespace
@@ -55,12 +53,16 @@ MS20Filter::MS20Filter() {
 
 void MS20Filter::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
   SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
-  // 10 Hz one-pole DC blocker.
-  dcCoeff_ = std::min(1.0f - std::exp(-kTwoPi * 10.0f / processingRateHz), 1.0f);
+  dcCoeff_ = std::min(OnePoleCoefficient(kDcBlockerRadiansPerSecond, processingRateHz), 1.0f);
+}
+
+uint32_t MS20Filter::ModeIndexOf(float mode) {
+  // min/max order maps NaN to 0 before the conversion.
+  return static_cast<uint32_t>(std::lround(std::min(3.0f, std::max(0.0f, 3.0f * std::fabs(mode)))));
 }
 
 void MS20Filter::SetParameters(float cutoff, float resonance, float mode) {
-  mode_ = ModeIndex(mode);
+  mode_ = ModeIndexOf(mode);
   cutoffOctaves_ = Octaves(cutoff);
   resonance_ = kMaxResonance * Clamp(resonance, 0.0f, 1.0f);
 }
@@ -151,14 +153,15 @@ void MS20Filter::ProcessMode(const float* in, float* out, int32_t n, float gainS
 float MS20Filter::MagnitudeDb(float cutoffNorm, float resonanceNorm, int mode, float frequencyHz,
                               float displayRateHz) {
   using Complex = std::complex<double>;
-  const int m = std::clamp(mode, 0, 3);
+  const int m = std::clamp(mode, 0, static_cast<int>(kModeCount) - 1);
   const double g = GainFor(Octaves(cutoffNorm), 1.0f / displayRateHz);
   const double kf = FeedbackFor(kMaxResonance * Clamp(resonanceNorm, 0.0f, 1.0f));
   const double wA = std::min(kf * 0.25, 1.0);
-  const double into1 = m == 2 ? 0.0 : 1.0;
-  const double from2 = m == 0 ? 0.0 : 1.0;
-  const double toOut = m >= 2 ? 1.0 : 0.0;
-  const double omega = 2.0 * 3.14159265358979 * frequencyHz / displayRateHz;
+  const auto kind = static_cast<MS20Mode>(m);
+  const double into1 = kind == MS20Mode::kHighPass ? 0.0 : 1.0;
+  const double from2 = kind == MS20Mode::kLowPass ? 0.0 : 1.0;
+  const double toOut = kind == MS20Mode::kHighPass || kind == MS20Mode::kNotch ? 1.0 : 0.0;
+  const double omega = kTwoPiDouble * frequencyHz / displayRateHz;
   const Complex z1 = std::polar(1.0, -omega);
   // Every shaper has unity slope at 0, so small signals see the linear loop: each stage is a leaky
   // integrator g / (1 - (1 - g) z^-1); d is s2 one sample late.
@@ -168,7 +171,7 @@ float MS20Filter::MagnitudeDb(float cutoffNorm, float resonanceNorm, int mode, f
       stage * (stage * into1 - from2) / (1.0 + stage * stage * kf * blend - stage * kf * z1);
   const Complex o = z1 * s2 + toOut;
   const double dcCoeff =
-      std::min(1.0 - std::exp(-2.0 * 3.14159265358979 * 10.0 / displayRateHz), 1.0);
+      std::min(OnePoleCoefficient(kTwoPiDouble * 10.0, static_cast<double>(displayRateHz)), 1.0);
   const Complex dcBlock = (1.0 - z1) / (1.0 - (1.0 - dcCoeff) * z1);
   const double db = 20.0 * std::log10(std::max(std::abs(o * dcBlock), 1e-6));
   return db < 120.0 ? static_cast<float>(db) : 120.0f;

@@ -11,6 +11,8 @@ enum class MS20Mode : uint32_t { kLowPass = 0, kBandPass = 1, kHighPass = 2, kNo
 
 class MS20Filter : public SampleRateUser {
  public:
+  static constexpr uint32_t kModeCount = 4;
+
   MS20Filter();
 
   // Updates the 10 Hz DC blocker; filter state is kept. // UI thread
@@ -20,6 +22,9 @@ class MS20Filter : public SampleRateUser {
   // 0 "Low pass", 1/3 "Band pass", 2/3 "High pass", 1 "Notch". A mode change keeps the state, so
   // mode sweeps morph without a click. // audio thread
   void SetParameters(float cutoff, float resonance, float mode);
+
+  // The mode index of a normalised mode: round(3 |m|) limited to 0..3, NaN 0. // any thread
+  static uint32_t ModeIndexOf(float mode);
 
   // One channel; in and out may be the same buffer. n < 1 processes nothing. // audio thread
   void Process(const float* in, float* out, int32_t n, float inverseN);

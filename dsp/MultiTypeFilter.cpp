@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "dsp/Clamp.h"
 #include "dsp/FilterResponse.h"
 
 namespace VDSP {
@@ -13,24 +14,6 @@ namespace {
 constexpr float kDefaultCutoff = 1.0f;
 constexpr float kDefaultResonance = 0.0f;
 constexpr float kDefaultMode = 0.0f;
-
-// round(21 m) limited to 0..21, the "Japan" mode index.
-int JapanModeIndexOf(float mode) {
-  if (!(mode == mode)) return 0;
-  const float m = 21.0f * std::fmin(std::fmax(mode, -1.0f), 2.0f);
-  return static_cast<int>((std::fabs(m) + 21.0f - std::fabs(m - 21.0f)) / 2.0f + 0.5f);
-}
-
-// round(min(3 |m|, 3)), the "Fatty" mode index.
-int FattyModeIndexOf(float mode) {
-  if (!(mode == mode)) return 0;
-  return static_cast<int>(std::round(std::fmin(3.0f * std::fabs(mode), 3.0f)));
-}
-
-// The "Comb" polarity: 1 "Positive" from 0.5 up, 0 "Negative" below.
-int CombModeIndexOf(float mode) {
-  return mode >= 0.5f ? 1 : 0;
-}
 
 // A type that processes nothing passes everything: 0 dB.
 float FlatMagnitudeDb(float, float, int, float, float) {
@@ -52,12 +35,28 @@ void MultiTypeFilter::SetSampleRate(float processingRateHz, float hostRateHz, in
 float MultiTypeFilter::MapResonance(float resonance) {
   const float d = (resonance - 0.5f) * 4.0f;
   const float r = d * d * d * d * d * 0.014285714f + 0.1f * resonance + 0.45f;  // 1/70
-  return std::fmin(std::fmax(r, 0.0f), 1.0f);
+  return ClampUnit(r);
+}
+
+uint32_t MultiTypeFilter::ModeIndexOf(uint32_t typeIndex, float mode) {
+  switch (typeIndex) {
+    case static_cast<uint32_t>(FilterType::kJapan):
+      return SH101Filter::ModeIndexOf(mode);
+    case static_cast<uint32_t>(FilterType::kSvf):
+      return StateVariableFilter::ModeIndexOf(mode);
+    case static_cast<uint32_t>(FilterType::kFatty):
+      return MS20Filter::ModeIndexOf(mode);
+    case static_cast<uint32_t>(FilterType::kComb):
+      return CombFilter::ModeIndexOf(mode);
+    default:
+      return 0;
+  }
 }
 
 uint32_t MultiTypeFilter::TypeIndexOf(float type) {
-  const float rounded = std::round(3.0f * type);
-  if (!(rounded >= 0.0f && rounded <= 3.0f)) return kNoType;
+  constexpr float kLastType = static_cast<float>(kFilterTypeCount - 1);
+  const float rounded = std::round(kLastType * type);
+  if (!(rounded >= 0.0f && rounded <= kLastType)) return kNoType;
   return static_cast<uint32_t>(rounded);
 }
 
@@ -126,19 +125,20 @@ void MultiTypeFilter::Reset() {
 void MultiTypeFilter::ComputeResponse(float cutoff, float resonance, float mode, float type,
                                       float* points, int32_t count) {
   const float r = MapResonance(resonance);
-  switch (TypeIndexOf(type)) {
+  const uint32_t typeIndex = TypeIndexOf(type);
+  const int modeIndex = static_cast<int>(ModeIndexOf(typeIndex, mode));
+  switch (typeIndex) {
     case static_cast<uint32_t>(FilterType::kJapan):
-      FillResponse(&SH101Filter::MagnitudeDb, cutoff, r, JapanModeIndexOf(mode), points, count);
+      FillResponse(&SH101Filter::MagnitudeDb, cutoff, r, modeIndex, points, count);
       break;
     case static_cast<uint32_t>(FilterType::kSvf):
-      FillResponse(&StateVariableFilter::MagnitudeDb, cutoff, r,
-                   static_cast<int>(StateVariableFilter::ModeIndexOf(mode)), points, count);
+      FillResponse(&StateVariableFilter::MagnitudeDb, cutoff, r, modeIndex, points, count);
       break;
     case static_cast<uint32_t>(FilterType::kFatty):
-      FillResponse(&MS20Filter::MagnitudeDb, cutoff, r, FattyModeIndexOf(mode), points, count);
+      FillResponse(&MS20Filter::MagnitudeDb, cutoff, r, modeIndex, points, count);
       break;
     case static_cast<uint32_t>(FilterType::kComb):
-      FillResponse(&CombFilter::MagnitudeDb, cutoff, r, CombModeIndexOf(mode), points, count);
+      FillResponse(&CombFilter::MagnitudeDb, cutoff, r, modeIndex, points, count);
       break;
     default:
       FillResponse(&FlatMagnitudeDb, cutoff, r, 0, points, count);

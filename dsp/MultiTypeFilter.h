@@ -49,6 +49,9 @@ class MultiTypeFilter : public SampleRateUser {
   // kNoType, which processes nothing. // any thread
   static uint32_t TypeIndexOf(float type);
   static constexpr uint32_t kNoType = 0xFFFFFFFFu;
+  // The mode index a type reads from a normalised mode, as that filter rounds it (each type's
+  // ModeIndexOf); 0 for kNoType. // any thread
+  static uint32_t ModeIndexOf(uint32_t typeIndex, float mode);
 
   // The editor's response plot for the same controls as Initialize: points[i] for the frequency
   // 20 * 10^(3 i / count) Hz, the magnitude in dB stored as (dB + 80) / 120 (see

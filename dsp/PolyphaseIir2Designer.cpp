@@ -3,7 +3,8 @@
 
 #include <cassert>
 #include <cmath>
-#include <numbers>
+
+#include "dsp/MathConstants.h"
 
 namespace VDSP {
 
@@ -31,7 +32,7 @@ double PoleNumerator(double q, int order, int c) {
   do {
     const double sign = (j % 2 == 0) ? 1.0 : -1.0;
     term = sign * IntegerPower(q, j * (j + 1)) *
-           std::sin(static_cast<double>((2 * j + 1) * c) * std::numbers::pi / order);
+           std::sin(static_cast<double>((2 * j + 1) * c) * kPiDouble / order);
     sum += term;
     ++j;
   } while (std::fabs(term) > kSeriesEnd);
@@ -45,7 +46,7 @@ double PoleDenominator(double q, int order, int c) {
   do {
     const double sign = (j % 2 == 0) ? 1.0 : -1.0;
     term = sign * IntegerPower(q, j * j) *
-           std::cos(static_cast<double>(2 * j * c) * std::numbers::pi / order);
+           std::cos(static_cast<double>(2 * j * c) * kPiDouble / order);
     sum += term;
     ++j;
   } while (std::fabs(term) > kSeriesEnd);
@@ -62,7 +63,7 @@ bool PolyphaseIir2Designer::ComputeCoefficients(double* coefficients, int count,
 
   // Selectivity of the elliptic prototype, then its nome through a truncated series that is exact
   // to double precision for every k in (0, 1).
-  const double tangent = std::tan((1.0 - 2.0 * transitionBandwidth) * std::numbers::pi / 4.0);
+  const double tangent = std::tan((1.0 - 2.0 * transitionBandwidth) * kPiDouble / 4.0);
   const double k = tangent * tangent;
   assert(k > 0.0 && k < 1.0);
   const double s = std::pow(1.0 - k * k, 0.25);

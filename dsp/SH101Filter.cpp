@@ -12,6 +12,8 @@
 #include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
 #include "dsp/Float4.h"
+#include "dsp/MathConstants.h"
+#include "dsp/OnePole.h"
 #include "dsp/ShaperTables.h"
 
 namespace VDSP {
@@ -29,8 +31,8 @@ constexpr float kOutputScale = 0.03125f;
 // lead that keeps the discrete loop's phase near the analogue ladder's.
 constexpr float kNewWeight = 0.74f;
 constexpr float kOldWeight = 0.26f;
-// -2 pi / ln 2: a = 1 - 2^(-9.06472 f) = 1 - e^(-2 pi f).
-constexpr float kMinusTwoPiLog2e = -9.06472f;
+// 10 Hz input high-pass.
+constexpr float kDcBlockerRadiansPerSecond = kTwoPi * 10.0f;
 // See MS20Filter: far beyond any real signal, and it bounds the recovery after garbage input.
 constexpr float kInputLimit = 64.0f;
 
@@ -79,31 +81,31 @@ inline float FeedbackCorrection(float a) {
   return ((-0.0408209f - 0.22f * a) * a - 0.0635353f) * a + 1.00175f;
 }
 
-inline float OnePoleCoeff(float cutoffNorm) {
-  return 1.0f - Exp2Poly(kMinusTwoPiLog2e * cutoffNorm);
-}
-
 }  // namespace
 
 SH101Filter::SH101Filter() {
   std::copy(kModeWeights[0], kModeWeights[0] + 5, weights_);
   // Coefficients for 44100 Hz, keeping the quarter-rate ceiling until the first rate arrives.
-  dcCoeff_ = std::min(1.0f - std::exp(-62.831856f / processingRateHz_), 1.0f);
+  dcCoeff_ = std::min(OnePoleCoefficient(kDcBlockerRadiansPerSecond, processingRateHz_), 1.0f);
 }
 
 void SH101Filter::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
   SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
-  // 10 Hz input high-pass: the ladder passes no DC.
-  dcCoeff_ = std::min(1.0f - std::exp(-62.831856f / processingRateHz), 1.0f);
+  // The ladder passes no DC.
+  dcCoeff_ = std::min(OnePoleCoefficient(kDcBlockerRadiansPerSecond, processingRateHz), 1.0f);
   // Oversampled, the stage coefficient stops at a quarter of the processing rate, which is where
   // the host's band ends anyway.
   cutoffCeiling_ = factor == 1 ? 1.0f : 0.25f;
 }
 
+uint32_t SH101Filter::ModeIndexOf(float mode) {
+  return static_cast<uint32_t>(Clamp(21.0f * mode, 0.0f, 21.0f) + 0.5f);
+}
+
 void SH101Filter::SetParameters(float cutoff, float resonance, float mode) {
   resonance_ = kMaxResonance * Clamp(resonance, 0.0f, 1.0f);
   cutoffOctaves_ = Octaves(cutoff);
-  const uint32_t index = static_cast<uint32_t>(Clamp(21.0f * mode, 0.0f, 21.0f) + 0.5f);
+  const uint32_t index = ModeIndexOf(mode);
   if (index != mode_) {
     ClearState();
     mode_ = index;
@@ -143,8 +145,8 @@ SH101Filter::BlockRamps SH101Filter::BeginBlock(int32_t n, float inverseN) {
     v[1] += antiDenormal_;
   }
 
-  const float a0 = OnePoleCoeff(std::min(fStart, cutoffCeiling_));
-  const float a1 = OnePoleCoeff(std::min(fEnd, cutoffCeiling_));
+  const float a0 = FastOnePoleCoefficient(std::min(fStart, cutoffCeiling_));
+  const float a1 = FastOnePoleCoefficient(std::min(fEnd, cutoffCeiling_));
   const float blocks = static_cast<float>(n);
   BlockRamps r;
   r.gain = StageGain(a0);
@@ -305,7 +307,7 @@ void SH101Filter::ProcessWithCutoffs(const float* cutoffs, const float* inLeft,
   alignas(16) float out[4];
   for (int32_t i = 0; i < n; ++i) {
     cutoffNorm = std::min(Exp2Poly(Octaves(cutoffs[i])) * inverseProcessingRate_ * 440.0f, 1.0f);
-    const float a = OnePoleCoeff(std::min(cutoffNorm, cutoffCeiling_));
+    const float a = FastOnePoleCoefficient(std::min(cutoffNorm, cutoffCeiling_));
     const float k = r.kStart + static_cast<float>(i) * r.kStep;
     s.gain = V::Set1(StageGain(a));
     s.k = V::Set1(FeedbackCorrection(a) * k);
@@ -407,12 +409,15 @@ float SH101Filter::MagnitudeDb(float cutoffNorm, float resonanceNorm, int mode, 
   using Complex = std::complex<double>;
   const float* c = kModeWeights[std::clamp(mode, 0, static_cast<int>(kModeCount) - 1)];
   const float f = std::min(Exp2Poly(Octaves(cutoffNorm)) * 440.0f / displayRateHz, 1.0f);
-  const float a = OnePoleCoeff(f);
+  const float a = FastOnePoleCoefficient(f);
   const double g = StageGain(a);
   const double k =
       FeedbackCorrection(a) * FeedbackTarget(kMaxResonance * Clamp(resonanceNorm, 0.0f, 1.0f));
-  const double dcCoeff = std::min(1.0 - std::exp(-62.831856 / displayRateHz), 1.0);
-  const double omega = 2.0 * 3.14159265358979 * frequencyHz / displayRateHz;
+  const double dcCoeff =
+      std::min(OnePoleCoefficient(static_cast<double>(kDcBlockerRadiansPerSecond),
+                                  static_cast<double>(displayRateHz)),
+               1.0);
+  const double omega = kTwoPiDouble * frequencyHz / displayRateHz;
   const Complex z1 = std::polar(1.0, -omega);
   // sat32 has unity slope at 0: small signals see four blended one-pole stages in a loop whose
   // feedback takes y4 one sample late, behind the 10 Hz input high-pass.

@@ -24,6 +24,9 @@ class SH101Filter : public SampleRateUser {
   // block. // audio thread
   void SetParameters(float cutoff, float resonance, float mode);
 
+  // The mix index of a normalised mode: round(21 m) limited to 0..21, NaN 0. // any thread
+  static uint32_t ModeIndexOf(float mode);
+
   // Both channels; in and out may be the same buffers. n < 1 processes nothing. // audio thread
   void Process(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                int32_t n, float inverseN);

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "dsp/MathConstants.h"
+
 namespace VDSP {
 namespace {
 
@@ -11,10 +13,6 @@ float WrappedPhaseOf(int32_t j) {
   const float x = static_cast<float>(j) * 0.00048828125f;  // 1 / 2048
   return x - std::floor(x);
 }
-
-// pi and 1 / pi in single precision.
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kInversePi = 0.31830987f;
 
 }  // namespace
 

@@ -1,11 +1,13 @@
 // "S.V.F" filter type: coefficient design, the ten per-mode sample loops and the linear response.
 #include "dsp/StateVariableFilter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
-#include <numbers>
 
 #include "dsp/Exp2.h"
+#include "dsp/MathConstants.h"
+#include "dsp/OnePole.h"
 
 namespace VDSP {
 namespace {
@@ -20,12 +22,13 @@ constexpr float kTapWeight = 0.25f;
 // Below this a state is inaudible (-400 dB); flushing it keeps decays out of denormal numbers,
 // which the block's round-down mode would otherwise leave stuck at the smallest negative value.
 constexpr float kFlushLevel = 1e-20f;
-// 10 Hz DC blocker: 1 - e^(-2 pi 10 / rate).
-constexpr float kDcBlockerRadiansPerSecond = 62.831856f;
+// 10 Hz DC blocker.
+constexpr float kDcBlockerRadiansPerSecond = kTwoPi * 10.0f;
 
 // In double: 1 - e^-x in single precision would lose a fifth of the digits to cancellation.
 float DcBlockerCoefficientFor(float rateHz) {
-  const double c = 1.0 - std::exp(-static_cast<double>(kDcBlockerRadiansPerSecond) / rateHz);
+  const double c = OnePoleCoefficient(static_cast<double>(kDcBlockerRadiansPerSecond),
+                                      static_cast<double>(rateHz));
   return static_cast<float>(std::fmin(c, 1.0));
 }
 
@@ -268,14 +271,13 @@ float StateVariableFilter::MagnitudeDb(float cutoffNorm, float resonanceNorm, in
   // Limited to the display's Nyquist frequency: above it 2 sin(pi fc / rate) falls again and the
   // plot would move its cutoff down while the knob goes up.
   const double cutoffHz = std::fmin(440.0 * std::exp2(octaves), 0.5 * displayRateHz);
-  const double f = 2.0 * std::sin(std::numbers::pi * cutoffHz / displayRateHz);
+  const double f = 2.0 * std::sin(kPiDouble * cutoffHz / displayRateHz);
   const double resonance = static_cast<double>(resonanceNorm) * 0.9 * 1.01 + 0.101;
   const double q = 2.0 - 2.0 * std::sqrt(std::fmax(resonance, 0.0));
   const double e = f * f / 8.0;
-  const uint32_t index = mode < 0 ? 0u : (mode > 9 ? 9u : static_cast<uint32_t>(mode));
+  const auto index = static_cast<uint32_t>(std::clamp(mode, 0, static_cast<int>(kModeCount) - 1));
   const Tap tap = TapOf(index);
-  const std::complex<double> z1 =
-      std::polar(1.0, -2.0 * std::numbers::pi * frequencyHz / displayRateHz);
+  const std::complex<double> z1 = std::polar(1.0, -kTwoPiDouble * frequencyHz / displayRateHz);
   const std::complex<double> diff = 1.0 - z1;
   // One linear stage: lp += F bp; hp = x - lp - d bp; bp += F hp, then the tap smoothing.
   auto stage = [&](double qStage) {

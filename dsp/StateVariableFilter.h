@@ -78,6 +78,7 @@ class StateVariableFilter : public SampleRateUser {
   static float MagnitudeDb(float cutoffNorm, float resonanceNorm, int mode, float frequencyHz,
                            float displayRateHz);
 
+  static constexpr uint32_t kModeCount = kSvfModeCount;
   // round(9 mode), 0 below 0, 9 above 1, 0 for NaN. // any thread
   static uint32_t ModeIndexOf(float mode);
 

@@ -3,13 +3,11 @@
 
 #include <cmath>
 
-#include "dsp/Exp2.h"
+#include "dsp/OnePole.h"
 #include "dsp/StateVariableFilter.h"
 
 namespace VDSP {
 namespace {
-// -2 pi / ln 2: turns e^(-2 pi v) into 2^(-9.06472 v) for Exp2Poly.
-constexpr float kMinusTwoPiInOctaves = -9.06472f;
 // Lowest cutoff of the control law in Hz.
 constexpr float kLowestHz = 30.0f;
 }  // namespace
@@ -29,7 +27,7 @@ void VFilterSVFCommon::SetRate(float rateHz, int32_t factor) {
 void VFilterSVFCommon::SetOnePoleCoefficient(float v) {
   // The limit keeps Exp2Poly inside the float exponent range (and turns NaN into 0).
   const float limited = std::fmin(std::fmax(v, 0.0f), 10.0f);
-  f1_ = 1.0f - Exp2Poly(kMinusTwoPiInOctaves * limited);
+  f1_ = FastOnePoleCoefficient(limited);
 }
 
 void VFilterSVFCommon::Design(float v, float r, float step) {

@@ -5,27 +5,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "dsp/Clamp.h"
-#include "dsp/Exp2.h"
 #include "dsp/Float4.h"
+#include "dsp/GainLaws.h"
 
 namespace VDSP {
 namespace {
-// The stage gain law: 10 octaves of travel with unity just above 0.6 of the control.
-float StageGain(float control) {
-  return FastExp2(control * 10.0f - 6.0f);
-}
-
-// The mode items each type reads from the normalised mode, as the filters themselves round it.
-uint32_t JapanModeItem(float mode) {
-  return static_cast<uint32_t>(Clamp(21.0f * mode, 0.0f, 21.0f) + 0.5f);
-}
-uint32_t FattyModeItem(float mode) {
-  return static_cast<uint32_t>(std::lround(std::min(3.0f, std::max(0.0f, 3.0f * std::fabs(mode)))));
-}
-uint32_t CombModeItem(float mode) {
-  return mode >= 0.5f ? 1u : 0u;
-}
 
 void Multiply(float* samples, const float* gains, int32_t n) {
   for (int32_t i = 0; i < n; ++i) samples[i] *= gains[i];
@@ -53,24 +37,7 @@ void VoiceFilter::Prepare(int32_t blockLength) {
 
 uint32_t VoiceFilter::ResponseOf(float mode, float type) {
   const uint32_t typeItem = MultiTypeFilter::TypeIndexOf(type);
-  uint32_t modeItem = 0;
-  switch (typeItem) {
-    case static_cast<uint32_t>(FilterType::kJapan):
-      modeItem = JapanModeItem(mode);
-      break;
-    case static_cast<uint32_t>(FilterType::kSvf):
-      modeItem = StateVariableFilter::ModeIndexOf(mode);
-      break;
-    case static_cast<uint32_t>(FilterType::kFatty):
-      modeItem = FattyModeItem(mode);
-      break;
-    case static_cast<uint32_t>(FilterType::kComb):
-      modeItem = CombModeItem(mode);
-      break;
-    default:
-      break;
-  }
-  return (typeItem << 8) | modeItem;
+  return (typeItem << 8) | MultiTypeFilter::ModeIndexOf(typeItem, mode);
 }
 
 void VoiceFilter::SetControls(float cutoff, float resonance, float mode, float type, float preGain,

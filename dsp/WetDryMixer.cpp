@@ -6,14 +6,14 @@
 #include <cstring>
 
 #include "dsp/Float4.h"
+#include "dsp/GainLaws.h"
 
 namespace VDSP {
 
 void WetDryMixer::Set(float wetAmount, float gainParameter) {
   if (std::isfinite(wetAmount)) targetWet_ = std::clamp(wetAmount, 0.0f, 1.0f);
   if (std::isfinite(gainParameter)) {
-    const float g = std::clamp(gainParameter, 0.0f, 1.0f);
-    targetGain_ = 2.0f * g * g * g;
+    targetGain_ = VDSP::OutputGain(std::clamp(gainParameter, 0.0f, 1.0f));
   }
 }
 

@@ -9,8 +9,9 @@ namespace VDSP {
 class WetDryMixer {
  public:
   // wetAmount 0..1 (0 dry only, 1 processed only); gainParameter 0..1 sets the output gain
-  // 2 * gain^3 (1.0 at 0.7937005, 2.0 at 1). Values outside 0..1 are limited to it; a non-finite
-  // value keeps the previous target. Both glide there across the next block. // audio thread
+  // OutputGain(gain) (1.0 at 0.7937005, 2.0 at 1). Values outside 0..1 are limited to it; a
+  // non-finite value keeps the previous target. Both glide there across the next block.
+  // audio thread
   void Set(float wetAmount, float gainParameter);
 
   // out = (wet * processed + (1 - wet) * dry) * gain per sample. Once the gliding wet amount falls

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "modulation/Transmod.h"
+#include "dsp/Clamp.h"
 #include "modulation/EnvelopeTimes.h"
 
 namespace {
@@ -24,15 +24,15 @@ void AHDREnvelope::SetSampleRate(float processingRateHz, float hostRateHz, int32
 }
 
 void AHDREnvelope::Update(float attack, float hold, float decay, float curve) {
-  attackValue_ = Transmod::ClampUnit(attack);
-  holdValue_ = Transmod::ClampUnit(hold);
-  decayValue_ = Transmod::ClampUnit(decay);
+  attackValue_ = VDSP::ClampUnit(attack);
+  holdValue_ = VDSP::ClampUnit(hold);
+  decayValue_ = VDSP::ClampUnit(decay);
   const StageLengths lengths =
       ConvertToTimeInSamples(attackValue_, holdValue_, decayValue_, processingRateHz_);
   attackLength_ = lengths.attack;
   holdLength_ = lengths.hold;
   decayLength_ = lengths.decay;
-  curveValue_ = Transmod::ClampUnit(curve);
+  curveValue_ = VDSP::ClampUnit(curve);
   const float c = curveValue_;
   curve_ = 1.0f + 9.0f * c * c * c;
   attackIncrementTarget_ = 1.0f / attackLength_;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "plugin/Message.h"
+#include "support/FixedString.h"
 #include "support/XmlDocument.h"
 
 enum class BindingType : int32_t { kContinuous = 0, kMomentary = 1, kLatching = 2, kTrigger = 3 };
@@ -45,7 +46,7 @@ class Binding {
   static Popper PopperFromName(std::string_view name);
 
   static constexpr size_t kTextSize = 64;
-  using Text = FixedString<kTextSize>;
+  using Text = VFoundation::FixedString<kTextSize>;
   // The object's tag in XML.
   static constexpr const char* kClassName = "Binding";
 

@@ -7,6 +7,7 @@
 
 #include "plugin/MessagePort.h"
 #include "plugin/ParameterTable.h"
+#include "support/FixedString.h"
 
 namespace {
 
@@ -178,7 +179,7 @@ std::string BindingMap::GetHostParameterName(int32_t index) const {
   if (count == 0) return "None";
   if (count > 1) return "Multi";
   // Cut at a whole UTF-8 character, the host shows at most 7 bytes.
-  FixedString<kHostNameLength + 1> shortName(HostBinding(index, 0)->Name());
+  VFoundation::FixedString<kHostNameLength + 1> shortName(HostBinding(index, 0)->Name());
   return std::string(shortName.View());
 }
 

@@ -3,19 +3,20 @@
 
 #include <cmath>
 
-#include "modulation/Transmod.h"
+#include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
+#include "dsp/MathConstants.h"
 
 namespace {
 
 // Time in seconds 2^(12 v - 9): 1.95 ms at 0, 8 s at 1.
 float TimeSeconds(float value) {
-  return VDSP::Exp2Poly(12.0f * Transmod::ClampUnit(value) - 9.0f);
+  return VDSP::Exp2Poly(12.0f * VDSP::ClampUnit(value) - 9.0f);
 }
 
 // One-pole coefficient for a time constant: the angular step of one sample over the time.
 float CoefficientFor(float twoPiOverRate, float seconds) {
-  return Transmod::ClampUnit(twoPiOverRate / (std::fmax(seconds, 0.0f) + 1e-8f));
+  return VDSP::ClampUnit(twoPiOverRate / (std::fmax(seconds, 0.0f) + 1e-8f));
 }
 
 // The output clips at 1 anyway; a ceiling of +36 dB over full scale keeps a burst of garbage (or an
@@ -31,7 +32,7 @@ float Limited(float out) {
 
 void EnvelopeFollower::SetSampleRate(float processingRateHz, float hostRateHz, int32_t factor) {
   SampleRateUser::SetSampleRate(processingRateHz, hostRateHz, factor);
-  twoPiOverRate_ = 6.2831855f / processingRateHz;
+  twoPiOverRate_ = VDSP::kTwoPi / processingRateHz;
   attackCoefficient_ = CoefficientFor(twoPiOverRate_, attackTime_);
   decayCoefficient_ = CoefficientFor(twoPiOverRate_, decayTime_);
 }
@@ -47,7 +48,7 @@ void EnvelopeFollower::Update(float attack, float decay, float level) {
     decayTime_ = td;
     decayCoefficient_ = CoefficientFor(twoPiOverRate_, td);
   }
-  level_ = Transmod::ClampUnit(level);
+  level_ = VDSP::ClampUnit(level);
 }
 
 void EnvelopeFollower::Render(const float* input, float* output, int32_t count) {

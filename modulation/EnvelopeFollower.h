@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "dsp/MathConstants.h"
 #include "dsp/SampleRateUser.h"
 
 // The peak jumps up to the rectified input at once and falls with the decay time; the output
@@ -42,7 +43,7 @@ class EnvelopeFollower : public VDSP::SampleRateUser {
   float attackCoefficient_ = 1.0f;
   float decayTime_ = 0.0f;
   float decayCoefficient_ = 1.0f;
-  float twoPiOverRate_ = 6.2831855f / 44100.0f;
+  float twoPiOverRate_ = VDSP::kTwoPi / 44100.0f;
   // Keeps the one-pole states out of the denormal range in silence.
   float antiDenormal_ = 1e-8f;
 };

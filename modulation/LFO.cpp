@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "modulation/Transmod.h"
+#include "dsp/Clamp.h"
 #include "dsp/SineTable.h"
 #include "modulation/RateConversions.h"
 
@@ -19,7 +19,7 @@ struct ShapeWeights {
 };
 
 ShapeWeights WeightsFor(float shape) {
-  const float s = 4.0f * Transmod::ClampUnit(shape);
+  const float s = 4.0f * VDSP::ClampUnit(shape);
   ShapeWeights weights;
   if (s < 1.0f) {
     weights.w[0] = 1.0f - s;
@@ -39,7 +39,7 @@ ShapeWeights WeightsFor(float shape) {
 
 // Morph factor m in [0.25, 1.75]: the first half-cycle lasts m / 2 of the period.
 double MorphFactorFor(float morph) {
-  return 1.5 * static_cast<double>(Transmod::ClampUnit(morph)) + 0.25;
+  return 1.5 * static_cast<double>(VDSP::ClampUnit(morph)) + 0.25;
 }
 
 // Phase steps for the two halves of the cycle, so that the period stays 1 / increment, and the
@@ -89,8 +89,9 @@ float WaveAt(double phase, const ShapeWeights& weights, const VDSP::SineTable& s
          weights.w[1] * square + weights.w[0] * ramp + 0.5f;
 }
 
-// Branch-free clamp to [0, 1].
-float ClampUnit(float y) {
+// Clamp to [0, 1] by absolute values, (|y| + 1 - |y - 1|) / 2. Its rounding inside the range
+// is part of the waves' values, so it stays apart from VDSP::ClampUnit.
+float ClampUnitByAbs(float y) {
   return (std::fabs(y) + 1.0f - std::fabs(y - 1.0f)) * 0.5f;
 }
 
@@ -115,7 +116,7 @@ void LFO::Update(float rateValue, bool synced, float tempoBpm, float shape, floa
   frequencyHz_ = std::isfinite(hz) && hz > 0.0f ? static_cast<double>(hz) : 0.0;
   phaseIncrement_ =
       std::fmin(frequencyHz_ * static_cast<double>(inverseProcessingRate_), kMaxPhaseIncrement);
-  shape_ = Transmod::ClampUnit(shape);
+  shape_ = VDSP::ClampUnit(shape);
   morphFactor_ = MorphFactorFor(morph);
 }
 
@@ -125,7 +126,7 @@ void LFO::Render(float* buffer, int32_t count) {
   double phase = phase_;
   for (int32_t i = 0; i < count; ++i) {
     phase = Advance(phase, steps);
-    buffer[i] = ClampUnit(WaveAt(phase, weights, sine_, arcsine_));
+    buffer[i] = ClampUnitByAbs(WaveAt(phase, weights, sine_, arcsine_));
   }
   phase_ = phase;
 }
@@ -135,7 +136,7 @@ float LFO::RenderLast(int32_t count) {
   double phase = phase_;
   for (int32_t i = 0; i < count; ++i) phase = Advance(phase, steps);
   phase_ = phase;
-  return ClampUnit(WaveAt(phase, WeightsFor(static_cast<float>(shape_)), sine_, arcsine_));
+  return ClampUnitByAbs(WaveAt(phase, WeightsFor(static_cast<float>(shape_)), sine_, arcsine_));
 }
 
 void LFO::SetPhase(double phaseCycles) {
@@ -177,6 +178,6 @@ void LFO::RenderPreview(float shape, float phase, float gain, float morph,
   for (int32_t i = 0; i < pointCount; ++i) {
     p = Advance(p, steps);
     const float y = WaveAt(p, weights, sine, arcsine);
-    points.push_back(ClampUnit(y * 0.8f + 0.1f) * gainSquared);
+    points.push_back(ClampUnitByAbs(y * 0.8f + 0.1f) * gainSquared);
   }
 }

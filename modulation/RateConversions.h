@@ -1,8 +1,6 @@
 // Rate of the LFOs and the sample-and-hold: free rate curve, tempo-synced rate and typed text.
 #pragma once
 
-#include <optional>
-#include <string>
 #include <string_view>
 
 // Free rate 2^(12v - 2) Hz by the cubic approximation: 0.25 Hz at 0, 16 Hz at 0.5, 1024 Hz at 1,
@@ -17,16 +15,7 @@ float ComputeRate(float value, bool synced, float tempoBpm);
 // the result to 0..1. NaN reads as the lowest rate. // any thread
 float FreeRateValueFromHz(double hz);
 
-// Typed rate text to a normalised value: when synced the tempo-division parser, otherwise a
-// decimal number in Hz through FreeRateValueFromHz (text without a number reads as 0 Hz, the
-// lowest rate). // UI thread
+// Typed rate text to a normalised value: when synced the tempo-division parser, otherwise the
+// leading number (VFoundation::ReadLeadingNumber) in Hz through FreeRateValueFromHz (text without
+// a number reads as 0 Hz, the lowest rate). // UI thread
 float ConvertStringToRate(std::string_view text, bool synced);
-
-// The number at the start of text, after blanks and an optional '+', in the C locale whatever
-// the host has set; trailing text is ignored. Empty when there is no number or it is NaN;
-// infinities are returned as such. Shared by the typed-text conversions. // any thread
-std::optional<double> ReadLeadingNumber(std::string_view text);
-
-// Replaces every occurrence of word in text (case-sensitive); shared by the typed-text rules.
-// UI thread (allocates)
-void ReplaceAll(std::string& text, std::string_view word, std::string_view with);

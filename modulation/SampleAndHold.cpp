@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "modulation/Transmod.h"
+#include "dsp/Clamp.h"
 #include "modulation/RateConversions.h"
 #include "support/StopWatch.h"
 
@@ -39,14 +39,14 @@ void SampleAndHold::Update(float rateHz, float slew) {
   period_ = period;
   const float inverse = 1.0f / static_cast<float>(period_);
   step_ = rising_ != 0 ? inverse : -inverse;
-  slew_ = Transmod::ClampUnit(slew);
+  slew_ = VDSP::ClampUnit(slew);
 }
 
 void SampleAndHold::Render(const float* input, float* output, int32_t count) {
   const float exponent = 4.0f * slew_ + 1.0f;
   for (int32_t i = 0; i < count; ++i) {
     t_ += step_;
-    const float x = Transmod::ClampUnit(t_);
+    const float x = VDSP::ClampUnit(t_);
     const float glide = std::pow(x, exponent) * glideRange_ + glideStart_;
     output[i] = glide * slew_ + (1.0f - slew_) * held_;
     // A period shortened by the last update may already lie behind the counter.

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "modulation/RateConversions.h"
+#include "support/TextHelpers.h"
 
 namespace {
 
@@ -40,14 +40,6 @@ constexpr std::array<DivisionPattern, 39> kPatterns = {{
     {"4d", 12},    {"4t", 14},    {"4", 13},    {"2d", 15},    {"2t", 17},    {"2", 16},
     {"1d", 18},    {"1t", 20},    {"1", 19},
 }};
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 }  // namespace
 
@@ -89,16 +81,16 @@ float DivisionIndexToValue(int32_t index) {
 
 float ParseTempoDivision(std::string_view text) {
   std::string work(text);
-  ReplaceAll(work, "(triplet)", "t");
-  ReplaceAll(work, "triplet", "t");
-  ReplaceAll(work, "(dotted)", "d");
-  ReplaceAll(work, "dotted", "d");
-  ReplaceAll(work, "bars", " ");
-  ReplaceAll(work, "bar", " ");
+  VFoundation::ReplaceAll(work, "(triplet)", "t");
+  VFoundation::ReplaceAll(work, "triplet", "t");
+  VFoundation::ReplaceAll(work, "(dotted)", "d");
+  VFoundation::ReplaceAll(work, "dotted", "d");
+  VFoundation::ReplaceAll(work, "bars", " ");
+  VFoundation::ReplaceAll(work, "bar", " ");
   std::string compact;
   compact.reserve(work.size());
   for (const char c : work) {
-    if (!IsBlank(c)) compact.push_back(LowerAscii(c));
+    if (!VFoundation::IsBlank(c)) compact.push_back(VFoundation::ToLowerAscii(c));
   }
   for (const DivisionPattern& pattern : kPatterns) {
     if (compact.find(pattern.text) != std::string::npos) return DivisionIndexToValue(pattern.index);

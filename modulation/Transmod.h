@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-#include "dsp/Clamp.h"
-
 // Column 0 of a parameter row is the base value; columns 1-11 hold one signed depth per source.
 enum class TransmodSource : int32_t {
   kActual = 0,
@@ -44,11 +42,6 @@ struct Polarity {
 // base + sum over columns 1..11 in column order of (s[k] * scale[k] - offset[k]) * row[k], single
 // precision, not clamped. row[0] is the base; sources[0] is ignored. // audio thread
 float RoutingSum(const float* row, const float* sources, const Polarity& polarity);
-
-// The routing sum limited to 0..1; a NaN sum (a source gone wrong) reads as 0. // audio thread
-inline float ClampUnit(float value) {
-  return VDSP::Clamp(value, 0.0f, 1.0f);  // NaN reads 0
-}
 
 // True when any of row[1..11] has a magnitude of at least kDepthThreshold. // any thread
 bool HasDepth(const float* row);

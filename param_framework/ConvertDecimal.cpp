@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "param_framework/TextChars.h"
 #include "param_framework/TypedText.h"
+#include "support/TextHelpers.h"
 
 namespace VDSP {
 
@@ -82,7 +82,7 @@ double VConvertDoubleScaled::TextToValue(std::string_view text) const {
   TypedText typed(text);
   WorkText upperSuffix;
   for (const char c : unitSuffix_.View()) {
-    const char upper[1] = {ToUpper(c)};
+    const char upper[1] = {VFoundation::ToUpperAscii(c)};
     upperSuffix.Append({upper, 1});
   }
   typed.RemoveWord(upperSuffix.View());

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <system_error>
 
-#include "param_framework/TextChars.h"
+#include "support/TextHelpers.h"
 
 namespace VDSP {
 
@@ -138,16 +138,16 @@ void FormatKeyName(WorkText& text, double value) {
 bool ReadKeyName(std::string_view text, double& key) {
   constexpr int kNaturalSemitones[7] = {9, 11, 0, 2, 4, 5, 7};  // A to G
   size_t at = 0;
-  while (at < text.size() && IsBlank(text[at])) ++at;
+  while (at < text.size() && VFoundation::IsBlank(text[at])) ++at;
   if (at >= text.size()) return false;
-  const char letter = ToUpper(text[at++]);
+  const char letter = VFoundation::ToUpperAscii(text[at++]);
   if (letter < 'A' || letter > 'G') return false;
   int semitone = kNaturalSemitones[letter - 'A'];
   if (at < text.size() && text[at] == '#') {
     ++semitone;
     ++at;
   }
-  while (at < text.size() && IsBlank(text[at])) ++at;
+  while (at < text.size() && VFoundation::IsBlank(text[at])) ++at;
   int octave = 0;
   const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), octave);
   if (error != std::errc() || end == text.data() + at) return false;

@@ -1,14 +1,14 @@
 // Ordered lists of item names.
 #include "param_framework/EnumList.h"
 
-#include "param_framework/TextChars.h"
+#include "support/TextHelpers.h"
 
 namespace VDSP {
 
 namespace {
 
 size_t SkipBlanks(std::string_view text, size_t at) {
-  while (at < text.size() && IsBlank(text[at])) ++at;
+  while (at < text.size() && VFoundation::IsBlank(text[at])) ++at;
   return at;
 }
 
@@ -57,7 +57,7 @@ bool SameNameIgnoringCaseAndBlanks(std::string_view a, std::string_view b) {
   size_t i = SkipBlanks(a, 0);
   size_t j = SkipBlanks(b, 0);
   while (i < a.size() && j < b.size()) {
-    if (ToUpper(a[i]) != ToUpper(b[j])) return false;
+    if (VFoundation::ToUpperAscii(a[i]) != VFoundation::ToUpperAscii(b[j])) return false;
     i = SkipBlanks(a, i + 1);
     j = SkipBlanks(b, j + 1);
   }

@@ -1,55 +1,34 @@
 // Text typed into a converter, prepared for reading.
 #include "param_framework/TypedText.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <limits>
-#include <system_error>
-
-#include "param_framework/TextChars.h"
 
 namespace VDSP {
+
+using VFoundation::LeadingNumber;
 
 namespace {
 
 constexpr double kFloatMax = std::numeric_limits<float>::max();
 
-// The sign of the exponent of a number that from_chars found out of range: a negative one means
-// the number is too small for a double, a positive one (or none) that it is too large.
-bool ExponentIsNegative(std::string_view number) {
-  const size_t e = number.find_first_of("eE");
-  return e != std::string_view::npos && e + 1 < number.size() && number[e + 1] == '-';
-}
-
 }  // namespace
 
-// The foundation's whole-text reader (VFoundation::ParseDouble) refuses trailing unit words, and
-// the leading-number reader the plug-in's typed text uses lives in modulation/, above this layer;
-// this is the same rule kept here until that reader moves down to support/.
+// The plug-in's typed text keeps infinities (they name silence in a dB text); the converters
+// have no use for them and read a magnitude beyond a float as the largest one.
 LeadingNumber ReadLeadingNumber(std::string_view text) {
-  size_t at = 0;
-  if (!text.empty() && text.front() == '+') at = 1;
-  const char* first = text.data() + at;
-  const char* last = text.data() + text.size();
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(first, last, value);
-  if (end == first) return {};
-  const std::string_view read(first, static_cast<size_t>(end - first));
-  if (error == std::errc::result_out_of_range) {
-    const bool negative = read.front() == '-';
-    value = ExponentIsNegative(read) ? 0.0 : (negative ? -kFloatMax : kFloatMax);
-  } else if (error != std::errc() || !std::isfinite(value)) {
-    return {};
-  }
-  return {std::clamp(value, -kFloatMax, kFloatMax), at + read.size()};
+  const LeadingNumber number = VFoundation::ScanLeadingNumber(text);
+  if (number.length == 0 || (!number.outOfRange && !std::isfinite(number.value))) return {};
+  return {std::clamp(number.value, -kFloatMax, kFloatMax), number.length, number.outOfRange};
 }
 
 TypedText::TypedText(std::string_view text) {
   const std::string_view kept = text.substr(0, WorkText::kMaxLength);
   for (const char c : kept) {
-    if (IsBlank(c)) continue;
+    if (VFoundation::IsBlank(c)) continue;
     const char single[2] = {c, '\0'};
-    const char upper[2] = {ToUpper(c), '\0'};
+    const char upper[2] = {VFoundation::ToUpperAscii(c), '\0'};
     text_.Append({single, 1});
     upper_.Append({upper, 1});
   }

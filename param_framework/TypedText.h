@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "param_framework/ConvertFormat.h"
+#include "support/TextHelpers.h"
 
 namespace VDSP {
 
@@ -39,12 +40,9 @@ class TypedText {
   WorkText upper_;
 };
 
-struct LeadingNumber {
-  double value = 0.0;
-  size_t length = 0;  // characters read, 0 when there is no number
-};
-
-// The finite number at the start of text after an optional '+'. // any thread
-LeadingNumber ReadLeadingNumber(std::string_view text);
+// The number at the start of text as the converters read it (VFoundation::ScanLeadingNumber's),
+// held to a float's range: beyond it the largest float, or 0 when the exponent is negative;
+// "inf", "infinity" and "nan" count as no number (length 0, value 0). // any thread
+VFoundation::LeadingNumber ReadLeadingNumber(std::string_view text);
 
 }  // namespace VDSP

@@ -2,10 +2,9 @@
 #include "plugin/Message.h"
 
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <string>
-
-#include "modulation/Binding.h"
 
 namespace {
 
@@ -224,7 +223,6 @@ Message& Message::operator=(const Message& other) {
   if (this != &other) {
     CopyFrom(other);
     noEcho_ = other.noEcho_;
-    hasBinding_ = false;
   }
   return *this;
 }
@@ -232,7 +230,6 @@ Message& Message::operator=(const Message& other) {
 void Message::Reset() {
   type_ = MessageType::e_noMessage;
   noEcho_ = false;
-  hasBinding_ = false;
   for (int32_t& index : indices_) index = -1;
   for (MessageValue& value : values_) value.Clear();
 }
@@ -255,16 +252,6 @@ void Message::SetValue(int slot, const MessageValue& value) {
 
 bool Message::SameAddress(const Message& other) const {
   return type_ == other.type_ && std::memcmp(indices_, other.indices_, sizeof indices_) == 0;
-}
-
-void Message::AttachBinding(const Binding& binding) {
-  if (!binding_) binding_ = std::make_unique<Binding>();
-  *binding_ = binding;
-  hasBinding_ = true;
-}
-
-const Binding* Message::AttachedBinding() const {
-  return hasBinding_ ? binding_.get() : nullptr;
 }
 
 bool Message::SerializeAsXML(VFoundation::XmlNode node, bool save) {

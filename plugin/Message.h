@@ -3,46 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "support/XmlDocument.h"
-
-class Binding;
-
-// Text of a fixed capacity that lives inside its owner, so that copying or assigning it on the
-// audio thread never allocates. Longer text is cut at N - 1 bytes (never inside a UTF-8 sequence).
-template <size_t N>
-class FixedString {
- public:
-  static constexpr size_t kCapacity = N - 1;
-
-  FixedString() { text_[0] = '\0'; }
-  FixedString(std::string_view text) { Set(text); }  // NOLINT: implicit like the texts it holds
-
-  void Set(std::string_view text) {
-    size_t length = text.size() < kCapacity ? text.size() : kCapacity;
-    if (length < text.size()) {
-      // Back off to the start of a UTF-8 sequence so that the cut text stays valid.
-      while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
-    }
-    if (length > 0) std::memcpy(text_, text.data(), length);
-    text_[length] = '\0';
-  }
-  void Clear() { text_[0] = '\0'; }
-
-  const char* c_str() const { return text_; }
-  std::string_view View() const { return std::string_view(text_); }
-  size_t Length() const { return std::strlen(text_); }
-  bool Empty() const { return text_[0] == '\0'; }
-
-  bool operator==(const FixedString& other) const { return std::strcmp(text_, other.text_) == 0; }
-  bool operator==(std::string_view other) const { return View() == other; }
-
- private:
-  char text_[N];
-};
 
 // The message types; the enumerator names are also the names stored in XML. The lookups below
 // run on any thread.
@@ -157,12 +120,13 @@ class Message {
 
   explicit Message(MessageClassId messageClass = kMessageClass);
   virtual ~Message();
-  // Copies type, flag, indices and values; an attached binding stays with the original.
+  // Copies type, flag, indices and values.
   Message(const Message& other);
   Message& operator=(const Message& other);
 
-  // Type 0, indices -1, flag clear, values empty, no attached binding. any thread.
-  void Reset();
+  // Type 0, indices -1, flag clear, values empty; a message class that carries more clears that
+  // too, since the port resets every message it takes back. any thread.
+  virtual void Reset();
   // Copies the type, the six indices and the three values (not the no-echo flag). any thread.
   void CopyFrom(const Message& other);
 
@@ -187,13 +151,6 @@ class Message {
   // Same type and the same six address fields.
   bool SameAddress(const Message& other) const;
 
-  // A binding that rides along with the message (a MIDI-learn request carries the control's
-  // binding). Attaching allocates the message's binding buffer on first use, so it is for the
-  // editor (UI) thread; reading is for any thread. The buffer is kept for reuse when the message is
-  // reset, so the audio thread never frees it.
-  void AttachBinding(const Binding& binding);
-  const Binding* AttachedBinding() const;
-
   // save: writes the six indices as named integers ("EngineIndex" ... "StepIndex"), "Type" by its
   // name and the values as "MessageValue0" to "MessageValue2" into `node`, the message's own
   // element. load: reads them back; missing entries keep their reset state. Answers whether the
@@ -204,8 +161,6 @@ class Message {
   MessageClassId class_;
   MessageType type_ = MessageType::e_noMessage;
   bool noEcho_ = false;
-  bool hasBinding_ = false;
   int32_t indices_[kIndexCount];
   MessageValue values_[kValueCount];
-  std::unique_ptr<Binding> binding_;
 };

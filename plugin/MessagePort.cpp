@@ -66,21 +66,23 @@ MessagePort::~MessagePort() {
 // --- classes and pools
 // -----------------------------------------------------------------------------
 
-bool MessagePort::RegisterMessageOfType(MessageClassId messageClass, MessageFactory factory) {
+bool MessagePort::RegisterMessageOfType(MessageClassId messageClass, MessageFactory factory,
+                                        int32_t classCapacity) {
   if (messageClass < 0 || messageClass >= kMaxMessageClasses) return false;
   ClassEntry& entry = classes_[messageClass];
   if (entry.pool.load() != nullptr) return true;
+  const int32_t capacity = classCapacity > 0 ? classCapacity : capacity_;
   entry.factory = factory;
-  auto pool = std::make_unique<Ring>(3 * capacity_);
-  for (int32_t i = 0; i < 2 * capacity_; ++i) {
+  auto pool = std::make_unique<Ring>(3 * capacity);
+  for (int32_t i = 0; i < 2 * capacity; ++i) {
     Message* message = NewMessage(messageClass);
     if (message == nullptr) break;
     pool->Add(message);
   }
   entry.pool.store(pool.release());
-  Grow(synthQueue_, capacity_);
-  Grow(editorQueue_, capacity_);
-  Grow(disposalQueue_, capacity_);
+  Grow(synthQueue_, capacity);
+  Grow(editorQueue_, capacity);
+  Grow(disposalQueue_, capacity);
   return true;
 }
 

@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <memory>
 
-#include "plugin/LockFreeRing.h"
 #include "plugin/Message.h"
+#include "support/LockFreeRing.h"
 
 // Receives the messages of the classes it is registered for, on the thread that processes the
 // queue. The message is lent for the call only: the port resets it and returns it to its pool
@@ -52,9 +52,12 @@ class MessagePort {
 
   // set-up: the first time a class (0 to kMaxMessageClasses - 1) is seen, creates its pool with
   // room for 3 x capacity messages holding 2 x capacity new ones, and grows each queue by the
-  // capacity. `factory` makes the class's messages (a plain Message when null). False for a class
-  // outside the range; true when the class is (now) registered.
-  bool RegisterMessageOfType(MessageClassId messageClass, MessageFactory factory = nullptr);
+  // capacity. The capacity is the port's unless `classCapacity` (above 0) gives the class its own:
+  // a class of rare, large messages needs few. `factory` makes the class's messages (a plain
+  // Message when null). False for a class outside the range; true when the class is (now)
+  // registered.
+  bool RegisterMessageOfType(MessageClassId messageClass, MessageFactory factory = nullptr,
+                             int32_t classCapacity = 0);
   bool IsRegistered(MessageClassId messageClass) const;
 
   // UI thread or set-up: appends the handler to the side's list for the class (up to
@@ -124,7 +127,7 @@ class MessagePort {
   int32_t QueueCapacity(PortQueue queue) const;
 
  private:
-  using Ring = LockFreeRing<Message>;
+  using Ring = VFoundation::LockFreeRing<Message>;
 
   // One side's handlers of one class. Slots are written by the registering thread and read by the
   // delivering thread; a removed handler leaves a null slot until the trailing ones are trimmed.

@@ -7,7 +7,13 @@
 // the state store (lock-free hand-over) and the flags below marked atomic. Set-up calls that touch
 // the engine (rate, block size, resume, a load while no audio runs, the editor's idle delivery)
 // hold the block gate: they wait for a running block to end, and a block that meets them is not
-// run.
+// run. Debug and sanitizer builds check the tags (support/AudioThread.h): a set-up call that
+// allocates, waits or touches files aborts when made from inside a block, block code outside one.
+//
+// One file per part: NorvSetup.cpp (construction, preferences, buffers, resamplers, the set-up
+// calls), NorvHostAnswers.cpp (the dispatcher's answers and the editor's calls), NorvBlock.cpp
+// (the block driver), NorvMessages.cpp (engine-side messages), NorvMidi.cpp (events, notes,
+// controllers, key names) and NorvState.cpp (chunk, presets and the state hand-over).
 #pragma once
 
 #include <array>
@@ -25,10 +31,11 @@
 #include "plugin/MessagePort.h"
 #include "plugin/NorvProcess.h"
 #include "plugin/PendingChanges.h"
+#include "plugin/PluginState.h"
 #include "plugin/SynthBase.h"
 #include "dsp/OutputSafety.h"
 #include "dsp/ResamplerChain.h"
-#include "dsp/VFilterSVFCommon.h"
+#include "dsp/SidechainHighPass.h"
 #include "support/AudioBlockGate.h"
 #include "support/Random.h"
 #include "support/StopWatch.h"
@@ -45,7 +52,8 @@ class Norv : public SynthBase,
   // One slot stays free, as the pool has always done.
   static constexpr int32_t kMaxQueuedEvents = kEventPoolSize - 1;
   static constexpr int32_t kNumScratchBuffers = 19;
-  static constexpr int32_t kScratchOversize = 16;
+  // Samples per host frame in the scratch and oversampled buffers: one frame at the highest factor.
+  static constexpr int32_t kScratchOversize = kMaxOversampling;
   // Host blocks are worked in pieces of at most this many frames, so the buffers stay a few
   // megabytes whatever block size a host announces.
   static constexpr int32_t kMaxPieceFrames = 8192;
@@ -56,7 +64,6 @@ class Norv : public SynthBase,
   static constexpr float kMaxSampleRate = 384000.0f;
   static constexpr int32_t kVendorSpecificCode = vst::FourCC('Q', 'R', 'V', 'N');
   static constexpr int32_t kEditorIdleLimit = 20;
-  static constexpr int32_t kMaxOversampling = 16;
   // Host time request: nanoseconds, musical position, tempo, bar start and time signature.
   static constexpr int32_t kTimeInfoRequest = 0x2F00;
 
@@ -142,6 +149,14 @@ class Norv : public SynthBase,
   bool IsLearning() const;
   int32_t LastController() const { return lastController_.load(); }
   int32_t LastControllerChannel() const { return lastControllerChannel_.load(); }
+  // The host parameter (0-61) of the last host change a block took, -1 before any. // any thread
+  int32_t LastAutomationSource() const { return lastAutomationSource_.load(); }
+  // UI thread: whether a block has had host MIDI events since the last call; clears the flag.
+  bool TakeMIDIActivity() { return midiActivity_.exchange(false); }
+  // The editor's offset in the host's window, from the host's "OffX"/"OffY" vendor-specific calls
+  // or SetEditorOffset. // any thread
+  int32_t EditorOffsetX() const { return editorOffsetX_.load(); }
+  int32_t EditorOffsetY() const { return editorOffsetY_.load(); }
   double ProcessingLoad() const { return processingLoad_.load(); }
   float OutputMeter(int32_t channel) const { return outputMeters_[channel & 1].load(); }
   const TimeInfo& Time() const { return timeInfo_; }
@@ -198,6 +213,9 @@ class Norv : public SynthBase,
   void SetupVSTAttributes();
   void SetupManagers();
   void CreateDefaultHostBindings();
+  // A binding that moves column `column` of parameter `index` through "e_setFilterParameter", as
+  // the host bindings and learned controllers do.
+  static Binding MakeParameterBinding(int32_t index, int32_t column);
   void PerformShutdown();
   // Allocates every block buffer for pieces of `frames`; on failure nothing changes. UI thread.
   bool InitializeTemporaryBuffers(int32_t frames);
@@ -226,6 +244,8 @@ class Norv : public SynthBase,
   void ProcessHostCall(float** inputs, float** outputs, int32_t frames);
   void ProcessBlock(float** inputs, float** outputs, int32_t frames);
   bool ProcessLocked(float** outputs, int32_t frames);
+  // Both outputs silent and the block's queued events dropped.
+  void SilenceBlock(float** outputs, int32_t frames);
   void ProcessPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
                     int32_t hostFrames);
   void PreProcess(bool registerThread);
@@ -271,10 +291,9 @@ class Norv : public SynthBase,
   std::vector<MidiEvent> eventPool_;
   std::vector<MidiEvent> sortScratch_;
   int32_t queuedEventCount_ = 0;
-  vst::VstEvents* hostEvents_ = nullptr;
   vst::VstTimeInfo fallbackTimeInfo_{};
   float inverseSampleRate_ = 1.0f / 44100.0f;
-  std::atomic<int32_t> oversamplingFactor_{2};
+  std::atomic<int32_t> oversamplingFactor_{kDefaultOversampling};
   std::array<std::vector<float>, kNumScratchBuffers> scratch_;
   int32_t scratchFrames_ = 0;
   VFoundation::AudioBlockGate blockGate_;
@@ -284,7 +303,6 @@ class Norv : public SynthBase,
 
   // Managers.
   VFoundation::StopWatch loadWatch_;
-  double startTimeSeconds_ = 0.0;
   std::unique_ptr<MessagePort> messagePort_;
   std::unique_ptr<BindingMap> bindingMap_;
   std::unique_ptr<AutomationManager> automationManager_;
@@ -296,14 +314,14 @@ class Norv : public SynthBase,
   // (four inputs, two outputs), the high-passed sidechain and the factor everything is set for.
   VDSP::ResamplerChain upsamplerMain_;
   VDSP::ResamplerChain upsamplerSidechain_;
-  // Whether the sidechain upsampler ran in the last segment (it is skipped while unheard).
+  // Whether the sidechain upsampler runs in the current segment (or ran in the last one, between
+  // segments); it is skipped while nothing listens to inputs 3+4.
   bool sidechainUpsampling_ = false;
   // The segment the engine is working on: its oversampled inputs (3+4 may stand for silence until
   // a reader switches on mid-segment) and its host-rate sidechain.
   std::array<float*, 4> segmentInputs_{};
   std::array<const float*, 2> segmentSidechain_{};
   int32_t segmentFrames_ = 0;
-  bool segmentSidechainHeard_ = false;
   // The downsampler writes here first: the host's outputs get exactly the frames asked for.
   std::array<std::vector<float>, 2> downsampled_;
   // Stands in for the upsampled inputs 3+4 while nothing listens to them; never written.
@@ -312,9 +330,10 @@ class Norv : public SynthBase,
   std::array<std::vector<float>, 6> oversampled_;
   std::array<std::vector<float>, 2> sidechain_;
   std::array<const float*, 2> sidechainPointers_{};
-  VDSP::VFilterSVFCommon sidechainFilter_;
+  VDSP::SidechainHighPass sidechainHighPass_;
+  // The high-pass's nudge, seeded at set-up.
   VFoundation::RandomGenerator sidechainDither_;
-  std::atomic<int32_t> activeFactor_{2};
+  std::atomic<int32_t> activeFactor_{kDefaultOversampling};
   // The factor whose delay lines the last set-up call reserved (UI thread only).
   int32_t reservedFactor_ = 0;
   std::array<std::atomic<float>, 2> outputMeters_{};

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/Clamp.h"
 #include "dsp/Distortion.h"
+#include "dsp/GainLaws.h"
 #include "modulation/RateConversions.h"
 #include "plugin/ParameterTable.h"
 
@@ -19,13 +21,6 @@ constexpr float kGlideTolerance = 1e-6f;
 constexpr float kNoiseScale = 0.04f;
 // Filter FM at depth 1 swings the cutoff by a quarter of the normalised range: +-3 octaves.
 constexpr float kFMSwing = 0.25f;
-// Compressor circuit values: "Soft" and "Hard" detector resistances (ohms) and ratios.
-constexpr float kSoftChargeOhms = 27000.0f;
-constexpr float kSoftDischargeOhms = 270000.0f;
-constexpr int32_t kSoftRatio = 4;
-constexpr float kHardChargeOhms = 820.0f;
-constexpr float kHardDischargeOhms = 1.2e6f;
-constexpr int32_t kHardRatio = 10;
 
 bool IsValidSource(int32_t source) {
   return source >= 1 && source <= NorvProcess::kNumSources;
@@ -33,10 +28,6 @@ bool IsValidSource(int32_t source) {
 
 bool On(float value) {
   return value >= 0.5f;
-}
-
-float Clamp01(float value) {
-  return Transmod::ClampUnit(value);
 }
 
 struct SlotParameters {
@@ -87,7 +78,7 @@ void NorvProcess::SetParameter(int32_t index, int32_t source, float value, bool 
     targets_[index] = value;
     if (immediate || IsStepped(index)) rows_[index][0] = value;
     if (index == kF1Cutoff && On(rows_[kFilterLink][0])) {
-      targets_[kF2Cutoff] = Clamp01(value + linkOffset_);
+      targets_[kF2Cutoff] = VDSP::ClampUnit(value + linkOffset_);
       if (immediate) rows_[kF2Cutoff][0] = targets_[kF2Cutoff];
     } else if (index == kF2Cutoff || index == kFilterLink) {
       UpdateLinkOffset();
@@ -271,12 +262,12 @@ void NorvProcess::SetCutoffFromNote(int32_t slot, int32_t note) {
   const SlotParameters& p = kSlotParameters[slot & 1];
   // Key tracking per filter type: a touch of extra brightness for high notes, none for the comb,
   // whose pitch must follow the note exactly.
-  static constexpr float kKeyTracking[4] = {0.005f, 0.008f, 0.0025f, 0.0f};
-  const int32_t type = ItemFromValue(rows_[p.type][0], 4);
+  static constexpr float kKeyTracking[kNumFilterTypes] = {0.005f, 0.008f, 0.0025f, 0.0f};
+  const int32_t type = FilterTypeItem(rows_[p.type][0]);
   const float keyFraction = std::min(static_cast<float>(note) / 128.0f, 1.0f);
   const float w = keyFraction * keyFraction * kKeyTracking[type];
   const float cutoff = ((static_cast<float>(note) - 69.0f) / 12.0f + 6.0f) / 12.0f + w;
-  SetParameter(p.cutoff, 0, Clamp01(cutoff), false);
+  SetParameter(p.cutoff, 0, VDSP::ClampUnit(cutoff), false);
 }
 
 void NorvProcess::RestartEnvelope() {
@@ -368,9 +359,9 @@ float NorvProcess::RoutingSum(int32_t index) const {
 void NorvProcess::ModulateParameters(int32_t from, int32_t to) {
   for (int32_t index = from; index < to; ++index) {
     if (modulated_[index] != 0) {
-      modulatedValues_[index] = Clamp01(RoutingSum(index));
+      modulatedValues_[index] = VDSP::ClampUnit(RoutingSum(index));
     } else if (basesChanged_) {
-      modulatedValues_[index] = Clamp01(rows_[index][0]);
+      modulatedValues_[index] = VDSP::ClampUnit(rows_[index][0]);
     }
   }
 }
@@ -455,8 +446,8 @@ void NorvProcess::RunChain(const Block& block) {
   std::memcpy(right, block.inputs[1] + o, sizeof(float) * k);
   const bool driveOn = On(Mod(kDriveActive));
   if (driveOn) {
-    drive_.SetMode(static_cast<uint32_t>(6.0f * Mod(kDriveMode) + 0.5f));
-    drive_.SetTargetGain(VDSP::Distortion::GainForAmount(Mod(kDriveAmount)));
+    drive_.SetMode(VDSP::Distortion::ModeIndexOf(Mod(kDriveMode)));
+    drive_.SetTargetGain(VDSP::DriveGain(Mod(kDriveAmount)));
   }
   UpdatePath(driveOn);
   if (pathSwitch_ != PathSwitch::kNone) {
@@ -521,7 +512,7 @@ void NorvProcess::FillFMSource(const Block& block, int32_t slot, float* destinat
   const int32_t o = block.offset;
   const int32_t k = block.count;
   const float* const* in = block.inputs;
-  const int32_t item = static_cast<int32_t>(3.0f * Mod(kSlotParameters[slot].fmSource) + 0.5f);
+  const int32_t item = ItemFromValue(Mod(kSlotParameters[slot].fmSource), kNumFMSources);
   if (item <= 1) {
     const float* lfo = block.scratch[item == 0 ? kLFO1Buffer : kLFO2Buffer] + o;
     const float gain = Mod(item == 0 ? kLFO1Gain : kLFO2Gain);
@@ -545,7 +536,7 @@ void NorvProcess::FillSlotCutoffs(const Block& block, float (&cutoffs)[2][kSubBl
     // Taken whether or not the cutoff carries a depth: the FM swing adds to the routing sum.
     const float sum = RoutingSum(kSlotParameters[slot].cutoff);
     for (int32_t i = 0; i < k; ++i) {
-      cutoffs[slot][i] = Clamp01(sum + depth * (2.0f * fm[slot][i] - 1.0f));
+      cutoffs[slot][i] = VDSP::ClampUnit(sum + depth * (2.0f * fm[slot][i] - 1.0f));
     }
   }
 }
@@ -779,13 +770,9 @@ void NorvProcess::RunDynamics(const Block& block) {
   const int32_t k = block.count;
   float* left = block.scratch[kWorkLeft] + o;
   float* right = block.scratch[kWorkRight] + o;
-  const bool hard = On(Mod(kCompMode));
-  compressor_.SetChargingResistance(hard ? kHardChargeOhms : kSoftChargeOhms);
-  compressor_.SetDischargeResistance(hard ? kHardDischargeOhms : kSoftDischargeOhms);
-  compressor_.SetRatio(hard ? kHardRatio : kSoftRatio);
-  const float amount = Mod(kComp);
-  compressor_.SetThreshold((1.0f - amount) * 0.88f + 0.12f);
-  compressor_.SetLevel(amount * 0.5f + 0.3f);
+  compressor_.SetCircuit(On(Mod(kCompMode)) ? VDSP::CompressorMode::kHard
+                                            : VDSP::CompressorMode::kSoft);
+  compressor_.SetAmount(Mod(kComp));
   compressor_.Process(left, right, left, right, left, right, k);
   // The Bypass switch reads its base: a modulation source must not be able to bypass the chain.
   const float wet = On(rows_[kBypass][0]) ? Mod(kMix) : 0.0f;

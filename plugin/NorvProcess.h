@@ -21,7 +21,10 @@
 #include "modulation/LFO.h"
 #include "modulation/SampleAndHold.h"
 #include "modulation/Transmod.h"
+#include "plugin/ParameterTable.h"
 #include "support/Random.h"
+
+struct EngineState;
 
 // Lets the plug-in run its control work between the engine's sub-blocks (binding glides, message
 // delivery).
@@ -34,14 +37,15 @@ class IProcessInterpolator {
 
 class NorvProcess : public VDSP::SampleRateUser {
  public:
-  static constexpr int32_t kNumParameters = 60;
+  static constexpr int32_t kNumParameters = ParameterTable::kNumFixedParameters;
   // Column 0 of a row is the base value, columns 1-11 the depths of the modulation sources.
   static constexpr int32_t kNumColumns = Transmod::kNumColumns;
-  static constexpr int32_t kNumSources = 11;
+  static constexpr int32_t kNumSources = kNumColumns - 1;
   // Control values are updated at least this often (samples at the processing rate).
   static constexpr int32_t kSubBlockSize = 32;
-  // Parameters 0-27 belong to the modulation sources, 28-59 to the signal chain.
-  static constexpr int32_t kFirstAudioParameter = 28;
+  // Parameters 0-27 belong to the modulation sources, 28-59 (from "DriveAmount" on) to the signal
+  // chain.
+  static constexpr int32_t kFirstAudioParameter = ParameterTable::kDriveAmount;
   // Samples (at the processing rate) for a glide to cover 63 % of its way, unless the
   // "ParamSlewTime" preference says otherwise.
   static constexpr double kDefaultSlewSamples = 512.0;
@@ -107,10 +111,12 @@ class NorvProcess : public VDSP::SampleRateUser {
   // Counts every change of the values the state document holds (bases, depths, polarities, XY,
   // link offset), so a reader can tell whether a copy is still current. // engine's thread
   uint64_t Revision() const { return revision_; }
-  // The engine's part of the state document ("LinkOffset", "C%dValue", "Polar_%s" and the rows),
-  // defined with the state code. Node is VFoundation::XmlNode or a plain state record pointer.
-  template <typename Node>
-  bool SerializeAsXML(Node node, bool save);
+  // The engine's part of the plug-in state (rows, polarities, XY values, link offset), defined in
+  // NorvProcessState.cpp; the state document turns the record into XML and back. Applying resets
+  // the engine, sets every value with the immediate flag, so bases and targets land at once, and
+  // recomputes the modulated flags. // audio thread, or a set-up call holding the block gate
+  void CaptureState(EngineState& state) const;
+  void ApplyState(const EngineState& state);
   // Recomputes all 60 modulated flags from the depths (after a state load).
   void RecomputeModulatedFlags();
   // Column 0-11 of a row (0 the base); 0 outside the table. // any thread

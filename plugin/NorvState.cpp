@@ -1,11 +1,12 @@
-// The plug-in's state document: host chunk, preset files, the default preset and the bindings
-// document, and the hand-over of a loaded state to the audio thread.
+// Norv's state: the host chunk, preset files, the default preset, the bindings document and the
+// program name, and the hand-over of a loaded state to the audio thread and of the engine's values
+// back to the readers.
 #include "plugin/Norv.h"
 
-#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 
@@ -13,6 +14,8 @@
 #include "modulation/TimeInfo.h"
 #include "plugin/ParameterTable.h"
 #include "plugin/StateDocument.h"
+#include "plugin/StateStore.h"
+#include "support/AudioThread.h"
 #include "support/Log.h"
 #include "support/Paths.h"
 #include "support/VException.h"
@@ -46,26 +49,26 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& text) {
 
 // Everything here but the audio-thread calls runs under the store's UI mutex.
 struct Norv::StateHolder {
-  NorvState::StateStore store;
+  StateStore store;
   // What the last publication held: an unchanged engine and tempo are not copied again.
   bool published = false;
   uint64_t publishedRevision = 0;
-  NorvState::TempoState publishedTempo;
+  TempoState publishedTempo;
   // The load the audio thread took at the start of the running block; marked applied once the
   // block's values are published.
-  NorvState::PendingLoad* takenLoad = nullptr;
+  StateStore::PendingLoad* takenLoad = nullptr;
 
   // The engine's values as they are now. The thread that owns the engine.
-  static NorvState::PluginState Capture(Norv& norv);
+  static PluginState Capture(Norv& norv);
   // Applies a loaded state. The thread that owns the engine. A new oversampling factor is only
   // asked for here: the audio thread runs at it from this block on (ApplyOversamplingChange), a
   // set-up call rebuilds for it while no audio runs.
-  static void Apply(Norv& norv, NorvState::PluginState& state);
+  static void Apply(Norv& norv, const PluginState& state);
   static void Publish(Norv& norv);
   // UI thread: the state a reader should see now, whoever owns the engine.
-  static NorvState::PluginState Current(Norv& norv);
+  static PluginState Current(Norv& norv);
   // UI thread: the engine's values, read between two blocks.
-  static NorvState::PluginState CaptureBetweenBlocks(Norv& norv);
+  static PluginState CaptureBetweenBlocks(Norv& norv);
   // UI thread: loads a parsed document (see SerializeState); the default preset loads with the
   // bindings' lock flag cleared.
   static bool LoadEntireState(Norv& norv, const VFoundation::XmlDocument& document,
@@ -80,9 +83,9 @@ void Norv::StateHolderDeleter::operator()(StateHolder* holder) const {
   delete holder;
 }
 
-NorvState::PluginState Norv::StateHolder::Capture(Norv& norv) {
-  NorvState::PluginState state;
-  norv.engine_.SerializeAsXML(&state.engine, true);
+PluginState Norv::StateHolder::Capture(Norv& norv) {
+  PluginState state;
+  norv.engine_.CaptureState(state.engine);
   const TimeInfo& time = norv.timeInfo_;
   state.tempo = {time.Tempo(), time.TimeSigNumerator(), time.TimeSigDenominator(), time.Metro(),
                  time.Quantize()};
@@ -91,7 +94,7 @@ NorvState::PluginState Norv::StateHolder::Capture(Norv& norv) {
   return state;
 }
 
-void Norv::StateHolder::Apply(Norv& norv, NorvState::PluginState& state) {
+void Norv::StateHolder::Apply(Norv& norv, const PluginState& state) {
   if (state.hasTempo) {
     TimeInfo& time = norv.timeInfo_;
     time.SetTempo(state.tempo.tempo);
@@ -104,7 +107,7 @@ void Norv::StateHolder::Apply(Norv& norv, NorvState::PluginState& state) {
   }
   if (state.hasOversample) norv.HandleSetOversampling(state.oversample);
   if (state.hasEngine) {
-    norv.engine_.SerializeAsXML(&state.engine, false);
+    norv.engine_.ApplyState(state.engine);
     // Bindings rest at the loaded values, so the next host or controller change glides from there.
     for (int32_t index = 0; index < ParameterTable::kNumFixedParameters; ++index) {
       norv.bindingMap_->SyncHostParameter(index, norv.engine_.Target(index));
@@ -116,9 +119,9 @@ void Norv::StateHolder::Apply(Norv& norv, NorvState::PluginState& state) {
 void Norv::StateHolder::Publish(Norv& norv) {
   StateHolder& holder = *norv.state_;
   const TimeInfo& time = norv.timeInfo_;
-  const NorvState::TempoState tempo{time.Tempo(), time.TimeSigNumerator(),
-                                    time.TimeSigDenominator(), time.Metro(), time.Quantize()};
-  const auto sameTempo = [](const NorvState::TempoState& a, const NorvState::TempoState& b) {
+  const TempoState tempo{time.Tempo(), time.TimeSigNumerator(), time.TimeSigDenominator(),
+                         time.Metro(), time.Quantize()};
+  const auto sameTempo = [](const TempoState& a, const TempoState& b) {
     return a.tempo == b.tempo && a.numerator == b.numerator && a.denominator == b.denominator &&
            a.metro == b.metro && a.quantize == b.quantize;
   };
@@ -127,25 +130,25 @@ void Norv::StateHolder::Publish(Norv& norv) {
       sameTempo(tempo, holder.publishedTempo)) {
     return;
   }
-  const NorvState::PluginState state = Capture(norv);
+  const PluginState state = Capture(norv);
   holder.store.Publish(state.engine, state.tempo);
   holder.published = true;
   holder.publishedRevision = revision;
   holder.publishedTempo = tempo;
 }
 
-NorvState::PluginState Norv::StateHolder::CaptureBetweenBlocks(Norv& norv) {
+PluginState Norv::StateHolder::CaptureBetweenBlocks(Norv& norv) {
   VFoundation::AudioBlockGateHold hold(norv.blockGate_);
   return Capture(norv);
 }
 
-NorvState::PluginState Norv::StateHolder::Current(Norv& norv) {
+PluginState Norv::StateHolder::Current(Norv& norv) {
   // A load the audio thread has not applied yet (it may have been suspended since) is what the
   // engine is about to hold. Asked first: once it reads as applied, the published values that are
   // read next already contain it.
-  NorvState::PluginState pending;
+  PluginState pending;
   const bool hasPending = norv.state_->store.UnappliedLoad(pending);
-  NorvState::PluginState current;
+  PluginState current;
   if (!norv.IsAudioRunning() || !norv.state_->store.ReadPublished(current.engine, current.tempo)) {
     current = CaptureBetweenBlocks(norv);
   }
@@ -161,9 +164,10 @@ NorvState::PluginState Norv::StateHolder::Current(Norv& norv) {
 
 bool Norv::StateHolder::LoadEntireState(Norv& norv, const VFoundation::XmlDocument& document,
                                         bool defaultPreset) {
-  NorvState::PluginState state;
+  TAVO_EXPECT_NOT_AUDIO_THREAD("Norv::LoadEntireState");
+  PluginState state;
   std::string name = norv.LastPresetName();
-  if (!NorvState::ReadStateDocument(document, state, name)) return false;
+  if (!StateDocument::Read(document, state, name)) return false;
 
   BindingMap& bindings = *norv.bindingMap_;
   const bool wasLocked = bindings.BindingsLocked();
@@ -203,7 +207,7 @@ bool Norv::StateHolder::LoadEntireState(Norv& norv, const VFoundation::XmlDocume
 
 bool Norv::StateHolder::LoadEntireStateFromFile(Norv& norv, const std::filesystem::path& path) {
   VFoundation::XmlDocument document;
-  if (!document.Load(path, NorvState::kRootName)) return false;
+  if (!document.Load(path, StateDocument::kRootName)) return false;
   const bool defaultPreset = SamePath(path, VApplication::Paths::GetDefaultPresetFile());
   std::lock_guard<std::mutex> lock(norv.state_->store.UiMutex());
   return LoadEntireState(norv, document, defaultPreset);
@@ -211,13 +215,14 @@ bool Norv::StateHolder::LoadEntireStateFromFile(Norv& norv, const std::filesyste
 
 std::string Norv::StateHolder::Print(Norv& norv) {
   VFoundation::XmlDocument document;
-  NorvState::WriteStateDocument(document, Current(norv), norv.LastPresetName());
+  StateDocument::Write(document, Current(norv), norv.LastPresetName());
   return document.Print();
 }
 
 // --- Entry points -----------------------------------------------------------------------------
 
 int32_t Norv::getChunk(void** data, bool) {
+  TAVO_EXPECT_NOT_AUDIO_THREAD("Norv::getChunk");
   return VFoundation::Guarded("Norv::getChunk", 0, [&]() -> int32_t {
     if (!data || !state_) return 0;
     std::lock_guard<std::mutex> lock(state_->store.UiMutex());
@@ -242,17 +247,19 @@ int32_t Norv::getChunk(void** data, bool) {
 }
 
 int32_t Norv::setChunk(void* data, int32_t byteSize, bool) {
+  TAVO_EXPECT_NOT_AUDIO_THREAD("Norv::setChunk");
   return VFoundation::Guarded("Norv::setChunk", 0, [&]() -> int32_t {
     if (!data || byteSize <= 0 || !state_) return 0;
     VFoundation::XmlDocument document;
     const std::string_view text(static_cast<const char*>(data), static_cast<size_t>(byteSize));
-    if (!document.Parse(text, NorvState::kRootName)) return 0;
+    if (!document.Parse(text, StateDocument::kRootName)) return 0;
     std::lock_guard<std::mutex> lock(state_->store.UiMutex());
     return StateHolder::LoadEntireState(*this, document, false) ? 1 : 0;
   });
 }
 
 bool Norv::SerializeState(const std::filesystem::path& path, bool save) {
+  TAVO_EXPECT_NOT_AUDIO_THREAD("Norv::SerializeState");
   return VFoundation::Guarded("Norv::SerializeState", false, [&] {
     if (!state_) return false;
     if (!save) return StateHolder::LoadEntireStateFromFile(*this, path);
@@ -263,7 +270,7 @@ bool Norv::SerializeState(const std::filesystem::path& path, bool save) {
       name = VApplication::Paths::ToUtf8(path.stem());
     }
     VFoundation::XmlDocument document;
-    NorvState::WriteStateDocument(document, StateHolder::Current(*this), name);
+    StateDocument::Write(document, StateHolder::Current(*this), name);
     if (!document.Save(path)) return false;
     presetNameReset_.store(false);
     lastPresetName_ = name;
@@ -272,15 +279,16 @@ bool Norv::SerializeState(const std::filesystem::path& path, bool save) {
 }
 
 bool Norv::SerializeBindingMap(const std::filesystem::path& path, bool save) {
+  TAVO_EXPECT_NOT_AUDIO_THREAD("Norv::SerializeBindingMap");
   return VFoundation::Guarded("Norv::SerializeBindingMap", false, [&] {
     if (!state_) return false;
     VFoundation::XmlDocument document;
     if (save) {
-      document.CreateNew(NorvState::kRootName);
+      document.CreateNew(StateDocument::kRootName);
       std::lock_guard<std::mutex> lock(state_->store.UiMutex());
       return bindingMap_->SerializeAsXML(document.Root(), true) && document.Save(path);
     }
-    if (!document.Load(path, NorvState::kRootName)) return false;
+    if (!document.Load(path, StateDocument::kRootName)) return false;
     std::lock_guard<std::mutex> lock(state_->store.UiMutex());
     return bindingMap_->SerializeAsXML(document.Root(), false);
   });
@@ -298,7 +306,7 @@ void Norv::LoadDefaultPresetIfPresent() {
 
 void Norv::ApplyPendingState() {
   if (!state_ || state_->takenLoad) return;
-  NorvState::PendingLoad* load = state_->store.TakeLoad();
+  StateStore::PendingLoad* load = state_->store.TakeLoad();
   if (!load) return;
   state_->takenLoad = load;
   StateHolder::Apply(*this, load->state);
@@ -317,10 +325,7 @@ void Norv::getProgramName(char* name) {
     name[0] = 0;
     if (!state_) return;
     std::lock_guard<std::mutex> lock(state_->store.UiMutex());
-    const std::string& current = LastPresetName();
-    const size_t length = std::min<size_t>(current.size(), vst::kVstMaxProgNameLen - 1);
-    std::memcpy(name, current.data(), length);
-    name[length] = 0;
+    CopyText(name, LastPresetName(), vst::kVstMaxProgNameLen - 1);
   });
 }
 

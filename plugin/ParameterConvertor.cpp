@@ -8,28 +8,28 @@
 #include <limits>
 #include <utility>
 
+#include "dsp/Clamp.h"
 #include "dsp/Exp2.h"
+#include "dsp/GainLaws.h"
 #include "modulation/EnvelopeTimes.h"
 #include "modulation/RateConversions.h"
 #include "modulation/TempoSync.h"
 #include "plugin/ParameterTable.h"
+#include "support/TextHelpers.h"
 
 using ParameterTable::Kind;
 using ParameterTable::ParameterInfo;
+using VDSP::CombMode;
+using VDSP::FilterType;
+using VFoundation::ReadLeadingNumber;
+using VFoundation::ReplaceAll;
+using VFoundation::TrimmedLowerCase;
 
 namespace {
 
-// The silence floor of the stage gains: FastExp2 subtracts this so that 0 maps to true silence.
-constexpr double kStageGainFloor = 0.016367754;
-// 1 / 5.812921: undoes the v^2 factor of the drive law (1 + 5.812921 v^2)^3, which puts 50 dB at 1.
-constexpr double kDriveInverseScale = 0.17203055;
 constexpr const char* kMinusInfinityDb =
     "-\xE2\x88\x9E"
     "dB";  // "-∞dB" in UTF-8
-
-float Clamp01(float value) {
-  return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
-}
 
 // Truncation for the integer displays, nudged by 1e-4 of a unit away from zero so that values
 // stored from typed whole numbers show the number typed: "53" is stored as 0.529999971, which
@@ -43,23 +43,6 @@ void AppendFormat(std::string& text, const char* format, Args... args) {
   std::array<char, 64> buffer{};
   const int written = std::snprintf(buffer.data(), buffer.size(), format, args...);
   if (written > 0) text.append(buffer.data(), std::min<size_t>(written, buffer.size() - 1));
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-// Trimmed and lower-cased (ASCII only, so UTF-8 passes through untouched).
-std::string Normalise(std::string_view text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
-  std::string result(text.substr(first, last - first));
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
 }
 
 bool Contains(std::string_view text, std::string_view word) {
@@ -78,7 +61,7 @@ bool NamesMinusInfinity(std::string_view text) {
 // --- Display ---------------------------------------------------------------------------------
 
 void AppendStageGain(std::string& text, float v) {
-  const float gain = VDSP::FastExp2(10.0f * v - 6.0f);
+  const float gain = VDSP::StageGain(v);
   if (gain <= 0.00001f) {
     text += "-oo dB";
     return;
@@ -88,8 +71,7 @@ void AppendStageGain(std::string& text, float v) {
 }
 
 void AppendDrive(std::string& text, float v) {
-  const float base = 1.0f + 5.812921f * v * v;
-  const float gain = base * base * base;
+  const float gain = VDSP::DriveGain(v);
   if (gain <= 0.00001f) {
     text += "-oo dB";
     return;
@@ -98,7 +80,7 @@ void AppendDrive(std::string& text, float v) {
 }
 
 void AppendOutputGain(std::string& text, float v) {
-  const float gain = 2.0f * v * v * v;
+  const float gain = VDSP::OutputGain(v);
   const float db = gain > 0.0f ? 20.0f * std::log10(gain) : -1000.0f;
   if (gain < 0.000001f || db < -100.0f) {
     text += kMinusInfinityDb;
@@ -170,7 +152,7 @@ std::optional<float> TypedStageGain(const std::string& text) {
   if (!db) return std::nullopt;
   if (std::isinf(*db) && *db < 0.0) return 0.0f;
   const double d = std::clamp(*db, -1000.0, 24.0);
-  return static_cast<float>((std::log2(std::pow(10.0, d / 20.0) + kStageGainFloor) + 6.0) / 10.0);
+  return VDSP::StageControlForGain(std::pow(10.0, d / 20.0));
 }
 
 std::optional<float> TypedOutputGain(const std::string& text) {
@@ -178,15 +160,14 @@ std::optional<float> TypedOutputGain(const std::string& text) {
   if (!db) return std::nullopt;
   if (std::isinf(*db) && *db < 0.0) return 0.0f;
   const double d = std::clamp(*db, -1000.0, 6.02);
-  return static_cast<float>(std::cbrt(std::pow(10.0, d / 20.0)) / std::cbrt(2.0));
+  return VDSP::OutputControlForGain(std::pow(10.0, d / 20.0));
 }
 
 std::optional<float> TypedDrive(const std::string& text) {
   const std::optional<double> db = TypedDb(text);
   if (!db) return std::nullopt;
   const double d = std::max(*db, 0.0);
-  return static_cast<float>(
-      std::sqrt((std::cbrt(std::pow(10.0, d / 20.0)) - 1.0) * kDriveInverseScale));
+  return VDSP::DriveAmountForGain(std::pow(10.0, d / 20.0));
 }
 
 std::optional<float> TypedPan(std::string text) {
@@ -286,28 +267,29 @@ std::optional<float> TypedValue(const ParameterInfo& info, const std::string& te
 }
 
 // Type 0's keys longest-first, so that "2N+2L(8ve)" is not read as "2N+2L" nor "2L".
-constexpr std::array<const char*, 22> kJapanKeySearchOrder = {"1N+2P",
-                                                              "2N+2P+2N(8ve)",
-                                                              "2N+2P(8ve)",
-                                                              "2N+2L(8ve)",
-                                                              "2N+2L",
-                                                              "2N+1H+1L(8ve)",
-                                                              "2N+2N(+8ve)",
-                                                              "2N+2N(-8ve)",
-                                                              "2P+2N(8ve)",
-                                                              "2H+2N(8ve)",
-                                                              "2H+2N",
-                                                              "1H+1L+2N(8ve)",
-                                                              "1H+2N+1L(8ve)",
-                                                              "2L",
-                                                              "4L",
-                                                              "2H",
-                                                              "4H",
-                                                              "2B",
-                                                              "4B",
-                                                              "2N",
-                                                              "4N",
-                                                              "2P"};
+constexpr std::array<const char*, VDSP::SH101Filter::kModeCount> kJapanKeySearchOrder = {
+    "1N+2P",
+    "2N+2P+2N(8ve)",
+    "2N+2P(8ve)",
+    "2N+2L(8ve)",
+    "2N+2L",
+    "2N+1H+1L(8ve)",
+    "2N+2N(+8ve)",
+    "2N+2N(-8ve)",
+    "2P+2N(8ve)",
+    "2H+2N(8ve)",
+    "2H+2N",
+    "1H+1L+2N(8ve)",
+    "1H+2N+1L(8ve)",
+    "2L",
+    "4L",
+    "2H",
+    "4H",
+    "2B",
+    "4B",
+    "2N",
+    "4N",
+    "2P"};
 
 int32_t ItemOfKey(const ParameterTable::FilterTypeInfo& type, std::string_view key) {
   for (int32_t item = 0; item < type.modes; ++item) {
@@ -350,7 +332,7 @@ float ConvertorContext::ValueOf(int32_t parameterIndex) const {
 std::string ParameterConvertor::ValueText(int32_t index, float value, std::string_view prefix,
                                           const ConvertorContext& context) {
   using namespace ParameterTable;
-  const float v = Clamp01(value);
+  const float v = VDSP::ClampUnit(value);
   std::string text(prefix);
   const ParameterInfo* info = Info(index);
   if (info == nullptr) {
@@ -419,7 +401,7 @@ std::optional<float> ParameterConvertor::TextValue(int32_t index, std::string_vi
   try {
     const ParameterInfo* info = ParameterTable::Info(index);
     if (info == nullptr) return std::nullopt;
-    const std::optional<float> value = TypedValue(*info, Normalise(text), context);
+    const std::optional<float> value = TypedValue(*info, TrimmedLowerCase(text), context);
     if (!value || std::isnan(*value)) return std::nullopt;
     return std::clamp(*value, 0.0f, 1.0f);
   } catch (...) {
@@ -431,59 +413,66 @@ int32_t ParameterConvertor::ConvertFilterMode(std::string_view text, int32_t typ
   const int32_t typeIndex = std::clamp(typeItem, 0, ParameterTable::kNumFilterTypes - 1);
   const ParameterTable::FilterTypeInfo& type =
       ParameterTable::kFilterTypes[static_cast<size_t>(typeIndex)];
-  const std::string typed = Normalise(text);
+  const std::string typed = TrimmedLowerCase(text);
   // A display text names its own item: several would read as another item's key ("1N + 2P" holds
   // the "2P" of item 6 but not the key "1N+2P", "Notch" holds the "H" of "High pass").
   for (int32_t item = 0; item < type.modes; ++item) {
-    if (typed == Normalise(type.modeTable[item].display)) return item;
+    if (typed == TrimmedLowerCase(type.modeTable[item].display)) return item;
   }
-  switch (typeIndex) {
-    case 0:
+  constexpr auto kNegative = static_cast<int32_t>(CombMode::kNegative);
+  constexpr auto kPositive = static_cast<int32_t>(CombMode::kPositive);
+  switch (static_cast<FilterType>(typeIndex)) {
+    case FilterType::kJapan:
       for (const char* key : kJapanKeySearchOrder) {
-        if (Contains(typed, Normalise(key))) return ItemOfKey(type, key);
+        if (Contains(typed, TrimmedLowerCase(key))) return ItemOfKey(type, key);
       }
       return 0;
-    case 3:
-      if (Contains(typed, "-") || Contains(typed, "negative")) return 0;
-      if (Contains(typed, "+") || Contains(typed, "positive")) return 1;
-      return 0;
+    case FilterType::kComb:
+      if (Contains(typed, "-") || Contains(typed, "negative")) return kNegative;
+      if (Contains(typed, "+") || Contains(typed, "positive")) return kPositive;
+      return kNegative;
     default:
       for (int32_t item = 0; item < type.modes; ++item) {
-        if (Contains(typed, Normalise(type.modeTable[item].key))) return item;
+        if (Contains(typed, TrimmedLowerCase(type.modeTable[item].key))) return item;
       }
       return 0;
   }
 }
 
 int32_t ParameterConvertor::ConvertDriveMode(std::string_view text) {
-  const std::string typed = Normalise(text);
+  const std::string typed = TrimmedLowerCase(text);
   // "Half rectifier" holds none of the keys.
   for (int32_t item = 0; item < ParameterTable::kNumDriveModes; ++item) {
-    if (typed == Normalise(ParameterTable::kDriveModeNames[static_cast<size_t>(item)])) {
+    if (typed == TrimmedLowerCase(ParameterTable::kDriveModeNames[static_cast<size_t>(item)])) {
       return item;
     }
   }
-  // Keys in the order diode, halfrect, op-amp, ota, shredder, clipper, tannin.
-  static constexpr std::array<int32_t, ParameterTable::kNumDriveModes> kSearchOrder = {0, 3, 2, 1,
-                                                                                       4, 5, 6};
-  for (const int32_t item : kSearchOrder) {
+  using VDSP::DistortionMode;
+  static constexpr std::array<DistortionMode, ParameterTable::kNumDriveModes> kSearchOrder = {
+      DistortionMode::kDiode, DistortionMode::kHalfRectifier, DistortionMode::kOpAmp,
+      DistortionMode::kOta,   DistortionMode::kShredder,      DistortionMode::kClipper,
+      DistortionMode::kTannin};
+  for (const DistortionMode mode : kSearchOrder) {
+    const auto item = static_cast<int32_t>(mode);
     if (Contains(typed, ParameterTable::kDriveModeKeys[static_cast<size_t>(item)])) return item;
   }
   return 0;
 }
 
 int32_t ParameterConvertor::ConvertFilterType(std::string_view text) {
-  const std::string typed = Normalise(text);
+  const std::string typed = TrimmedLowerCase(text);
   // "S.V.F" holds the f of "fatty".
   for (int32_t item = 0; item < ParameterTable::kNumFilterTypes; ++item) {
-    if (typed == Normalise(ParameterTable::kFilterTypes[static_cast<size_t>(item)].display)) {
+    if (typed ==
+        TrimmedLowerCase(ParameterTable::kFilterTypes[static_cast<size_t>(item)].display)) {
       return item;
     }
   }
-  if (Contains(typed, "comb") || Contains(typed, "c")) return 3;
+  const auto item = [](FilterType type) { return static_cast<int32_t>(type); };
+  if (Contains(typed, "comb") || Contains(typed, "c")) return item(FilterType::kComb);
   // The type's own key "svf" holds the f of "fatty" too, so it is looked for first.
-  if (Contains(typed, "svf")) return 1;
-  if (Contains(typed, "fatty") || Contains(typed, "f")) return 2;
-  if (Contains(typed, "s")) return 1;
-  return 0;
+  if (Contains(typed, "svf")) return item(FilterType::kSvf);
+  if (Contains(typed, "fatty") || Contains(typed, "f")) return item(FilterType::kFatty);
+  if (Contains(typed, "s")) return item(FilterType::kSvf);
+  return item(FilterType::kJapan);
 }

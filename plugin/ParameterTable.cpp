@@ -2,7 +2,8 @@
 #include "plugin/ParameterTable.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "dsp/Clamp.h"
 
 namespace ParameterTable {
 
@@ -30,10 +31,9 @@ int32_t FindParameter(std::string_view key) {
 }
 
 int32_t ItemFromValue(float value, int32_t items) {
-  if (items < 2 || std::isnan(value)) return 0;
+  if (items < 2) return 0;
   const float last = static_cast<float>(items - 1);
-  const float clamped = std::fmin(std::fmax(value, 0.0f), 1.0f);
-  return std::clamp(static_cast<int32_t>(clamped * last + 0.5f), 0, items - 1);
+  return std::clamp(static_cast<int32_t>(VDSP::ClampUnit(value) * last + 0.5f), 0, items - 1);
 }
 
 float ValueFromItem(int32_t item, int32_t items) {

@@ -5,11 +5,20 @@
 #include <cstdint>
 #include <string_view>
 
+#include "dsp/Distortion.h"
+#include "dsp/MultiTypeFilter.h"
+
 namespace ParameterTable {
 
 inline constexpr int32_t kNumFixedParameters = 60;
 // The fixed parameters plus the two assignable ones the binding map names.
-inline constexpr int32_t kNumHostParameters = 62;
+inline constexpr int32_t kNumAssignableParameters = 2;
+inline constexpr int32_t kNumHostParameters = kNumFixedParameters + kNumAssignableParameters;
+
+// Items of the enumerated parameters: the filter types and the drive modes are the DSP's own.
+inline constexpr int32_t kNumFilterTypes = static_cast<int32_t>(VDSP::kFilterTypeCount);
+inline constexpr int32_t kNumDriveModes = static_cast<int32_t>(VDSP::kDistortionModeCount);
+inline constexpr int32_t kNumFMSources = 4;
 
 // Indices of the fixed parameters; the names follow the stored keys. Plain enum on purpose: the
 // values index parameter rows, host parameters and messages.
@@ -75,6 +84,7 @@ enum ParamId : int32_t {
   kBypass,
   kCompMode,
 };
+static_assert(kCompMode + 1 == kNumFixedParameters);
 
 // How a value turns into display text and typed text back into a value.
 enum class Kind : uint8_t {
@@ -171,7 +181,8 @@ inline constexpr std::array<ParameterInfo, kNumFixedParameters> kParameters = {{
                    "In 1+2", "In 3+4"),
     detail::Continuous("EnvFollowGain", "EVF Gai", "Envelope Follower Gain", 1.0f, Kind::kPercent),
     detail::Continuous("DriveAmount", "Dst Amt", "Distortion Amount", 0.0f, Kind::kDrive),
-    detail::Items("DriveMode", "Dst Mde", "Distortion Mode", 0.0f, Kind::kDriveMode, 7),
+    detail::Items("DriveMode", "Dst Mde", "Distortion Mode", 0.0f, Kind::kDriveMode,
+                  kNumDriveModes),
     detail::Switch("DriveActive", "Dst Act", "Distortion Active", 0.0f, Kind::kActiveSwitch,
                    "Bypassed", "Active"),
     detail::Switch("DrivePre", "Dst Pre", "Distortion Pre", 1.0f, Kind::kSwitch, "Post", "Pre"),
@@ -186,9 +197,10 @@ inline constexpr std::array<ParameterInfo, kNumFixedParameters> kParameters = {{
     detail::Continuous("F1GainPre", "F1 Pre", "Filter 1 Gain Pre", 0.5f, Kind::kStageGain),
     detail::Continuous("F1GainPost", "F1 Post", "Filter 1 Gain Post", 0.58f, Kind::kStageGain),
     detail::Items("F1Mode", "F1 Mode", "Filter 1 Mode", 0.0f, Kind::kFilterMode, 0, kF1Type),
-    detail::Items("F1Type", "F1 Type", "Filter 1 Type", 0.0f, Kind::kFilterType, 4),
+    detail::Items("F1Type", "F1 Type", "Filter 1 Type", 0.0f, Kind::kFilterType, kNumFilterTypes),
     detail::Continuous("F1FM", "F1 FM D", "Filter 1 FM Depth", 0.0f, Kind::kPercent),
-    detail::Items("F1FMSource", "F1 FM S", "Filter 1 FM Source", 0.0f, Kind::kFMSource, 4),
+    detail::Items("F1FMSource", "F1 FM S", "Filter 1 FM Source", 0.0f, Kind::kFMSource,
+                  kNumFMSources),
     detail::Continuous("F1Pan", "F1 Pan", "Filter 1 Pan", 0.5f, Kind::kPan),
     detail::Continuous("F2Cutoff", "F2 Freq", "Filter 2 Freq", 1.0f, Kind::kCutoff),
     detail::Continuous("F2Res", "F2 Rez", "Filter 2 Resonance", 0.0f, Kind::kPercent),
@@ -197,9 +209,10 @@ inline constexpr std::array<ParameterInfo, kNumFixedParameters> kParameters = {{
     detail::Continuous("F2GainPre", "F2 Pre", "Filter 2 Gain Pre", 0.5f, Kind::kStageGain),
     detail::Continuous("F2GainPost", "F2 Post", "Filter 2 Gain Post", 0.58f, Kind::kStageGain),
     detail::Items("F2Mode", "F2 Mode", "Filter 2 Mode", 0.0f, Kind::kFilterMode, 0, kF2Type),
-    detail::Items("F2Type", "F2 Type", "Filter 2 Type", 0.0f, Kind::kFilterType, 4),
+    detail::Items("F2Type", "F2 Type", "Filter 2 Type", 0.0f, Kind::kFilterType, kNumFilterTypes),
     detail::Continuous("F2FM", "F2 FM D", "Filter 2 FM Depth", 0.0f, Kind::kPercent),
-    detail::Items("F2FMSource", "F2 FM S", "Filter 2 FM Source", 0.0f, Kind::kFMSource, 4),
+    detail::Items("F2FMSource", "F2 FM S", "Filter 2 FM Source", 0.0f, Kind::kFMSource,
+                  kNumFMSources),
     detail::Continuous("F2Pan", "F2 Pan", "Filter 2 Pan", 0.5f, Kind::kPan),
     detail::Continuous("Mix", "Mix", "Mix", 1.0f, Kind::kPercent),
     // 0.7937005 = 2^(-1/3): unity through the 2 v^3 output gain law.
@@ -245,8 +258,6 @@ float ValueFromItem(int32_t item, int32_t items);
 
 // --- Filter types and modes ------------------------------------------------------------------
 
-inline constexpr int32_t kNumFilterTypes = 4;
-
 struct FilterModeInfo {
   const char* display;
   const char* key;  // typed key, matched without regard to case
@@ -258,7 +269,7 @@ struct FilterTypeInfo {
   const FilterModeInfo* modeTable;
 };
 
-inline constexpr std::array<FilterModeInfo, 22> kJapanModes = {{
+inline constexpr std::array<FilterModeInfo, VDSP::SH101Filter::kModeCount> kJapanModes = {{
     {"2 pole low pass (2L)", "2L"},
     {"4 pole low pass (4L)", "4L"},
     {"2 pole band pass (2B)", "2B"},
@@ -283,7 +294,7 @@ inline constexpr std::array<FilterModeInfo, 22> kJapanModes = {{
     {"2N + 2N (-8ve)", "2N+2N(-8ve)"},
 }};
 
-inline constexpr std::array<FilterModeInfo, 10> kSvfModes = {{
+inline constexpr std::array<FilterModeInfo, VDSP::StateVariableFilter::kModeCount> kSvfModes = {{
     {"2 pole low pass (2L)", "2L"},
     {"4 pole low pass (4L)", "4L"},
     {"2 pole high pass (2H)", "2H"},
@@ -296,7 +307,7 @@ inline constexpr std::array<FilterModeInfo, 10> kSvfModes = {{
     {"4 pole peak (4P)", "4P"},
 }};
 
-inline constexpr std::array<FilterModeInfo, 4> kFattyModes = {{
+inline constexpr std::array<FilterModeInfo, VDSP::MS20Filter::kModeCount> kFattyModes = {{
     {"Low pass", "L"},
     {"Band pass", "B"},
     {"High pass", "H"},
@@ -304,16 +315,17 @@ inline constexpr std::array<FilterModeInfo, 4> kFattyModes = {{
 }};
 
 // Comb also takes "negative" and "positive" typed in full.
-inline constexpr std::array<FilterModeInfo, 2> kCombModes = {{
+inline constexpr std::array<FilterModeInfo, VDSP::CombFilter::kModeCount> kCombModes = {{
     {"Negative", "-"},
     {"Positive", "+"},
 }};
 
+// In VDSP::FilterType order.
 inline constexpr std::array<FilterTypeInfo, kNumFilterTypes> kFilterTypes = {{
-    {"Japan", 22, kJapanModes.data()},
-    {"S.V.F", 10, kSvfModes.data()},
-    {"Fatty", 4, kFattyModes.data()},
-    {"Comb", 2, kCombModes.data()},
+    {"Japan", static_cast<int32_t>(kJapanModes.size()), kJapanModes.data()},
+    {"S.V.F", static_cast<int32_t>(kSvfModes.size()), kSvfModes.data()},
+    {"Fatty", static_cast<int32_t>(kFattyModes.size()), kFattyModes.data()},
+    {"Comb", static_cast<int32_t>(kCombModes.size()), kCombModes.data()},
 }};
 
 // Item of a filter-type value (0 Japan, 1 S.V.F, 2 Fatty, 3 Comb). // any thread
@@ -325,15 +337,10 @@ const char* FilterModeName(int32_t typeItem, int32_t modeItem);
 
 // --- Drive modes -----------------------------------------------------------------------------
 
-inline constexpr int32_t kNumDriveModes = 7;
-inline constexpr std::array<const char*, kNumDriveModes> kDriveModeNames = {
-    "Diode", "OTA", "Op-amp", "Half rectifier", "Shredder", "Clipper", "Tannin"};
-inline constexpr std::array<const char*, kNumDriveModes> kDriveModeKeys = {
-    "diode", "ota", "op-amp", "halfrect", "shredder", "clipper", "tannin"};
+inline constexpr const auto& kDriveModeNames = VDSP::kDistortionModeNames;
+inline constexpr const auto& kDriveModeKeys = VDSP::kDistortionModeKeys;
 
 // --- FM sources ------------------------------------------------------------------------------
-
-inline constexpr int32_t kNumFMSources = 4;
 // Display words after the caller's prefix: LFO 1, LFO 2, the mono sum of inputs 1+2 and of 3+4.
 inline constexpr std::array<const char*, kNumFMSources> kFMSourceNames = {"LFO1", "LFO2", "IN1+2",
                                                                           "IN3+4"};

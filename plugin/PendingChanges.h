@@ -26,10 +26,6 @@ class PendingChanges {
     }
   }
 
-  bool IsMarked(int32_t index) const {
-    return index >= 0 && index < kSize && changed_[index].load(std::memory_order_acquire) != 0;
-  }
-
   void Clear() {
     for (int32_t index = 0; index < kSize; ++index) {
       changed_[index].store(0, std::memory_order_relaxed);

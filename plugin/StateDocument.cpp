@@ -1,16 +1,16 @@
-// The state document as plain values, and the store between the UI and the audio thread.
+// The state document, read and written through the XML document layer.
 #include "plugin/StateDocument.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <thread>
+#include <utility>
 
 #include "modulation/TimeInfo.h"
 #include "modulation/Transmod.h"
 #include "plugin/ParameterTable.h"
 
-namespace NorvState {
+namespace StateDocument {
 
 namespace {
 
@@ -19,10 +19,6 @@ constexpr const char* kEngineName = "Norv";
 constexpr const char* kTimeInfoClass = "TimeInfo";
 constexpr const char* kTimeInfoName = "TimeInfo";
 constexpr const char* kPresetNameObject = "LastPresetName";
-// The UI thread waits on the audio thread at most this many yields: for a reading that is not torn
-// (the writer holds the sequence odd for about a microsecond per block) or for an apply to end.
-// Only a stalled audio thread makes it give up, and then it takes what it has.
-constexpr int kMaxWaitSteps = 100000;
 
 void ValueKey(char* out, size_t size, int32_t parameter, int32_t column) {
   std::snprintf(out, size, "%s_%s", ParameterTable::ParameterToString(parameter),
@@ -58,7 +54,7 @@ TempoState ReadTempo(VFoundation::XmlNode node) {
 
 EngineState DefaultEngineState() {
   EngineState state;
-  for (int32_t p = 0; p < kNumParameters; ++p) {
+  for (int32_t p = 0; p < EngineState::kNumParameters; ++p) {
     state.rows[p].fill(0.0f);
     state.rows[p][0] = ParameterTable::GetParameterDefaultValue(p);
   }
@@ -75,14 +71,14 @@ void WriteEngineState(VFoundation::XmlNode node, const EngineState& state) {
     std::snprintf(key, sizeof key, "C%dValue", axis);
     node.WriteDouble(key, state.macroValues[axis]);
   }
-  for (int32_t source = 0; source < kNumColumns; ++source) {
+  for (int32_t source = 0; source < EngineState::kNumColumns; ++source) {
     if (state.unipolar[source] != 0) continue;
     std::snprintf(key, sizeof key, "Polar_%s", Transmod::SourceKey(source));
     node.WriteBool(key, false);
   }
-  for (int32_t p = 0; p < kNumParameters; ++p) {
+  for (int32_t p = 0; p < EngineState::kNumParameters; ++p) {
     const float defaultValue = ParameterTable::GetParameterDefaultValue(p);
-    for (int32_t column = 0; column < kNumColumns; ++column) {
+    for (int32_t column = 0; column < EngineState::kNumColumns; ++column) {
       const float value = state.rows[p][column];
       const float reference = column == 0 ? defaultValue : 0.0f;
       if (!(std::fabs(value - reference) >= kStoreThreshold)) continue;
@@ -101,14 +97,14 @@ void ReadEngineState(VFoundation::XmlNode node, EngineState& state) {
     std::snprintf(key, sizeof key, "C%dValue", axis);
     node.ReadFloat(key, state.macroValues[axis]);
   }
-  for (int32_t source = 0; source < kNumColumns; ++source) {
+  for (int32_t source = 0; source < EngineState::kNumColumns; ++source) {
     std::snprintf(key, sizeof key, "Polar_%s", Transmod::SourceKey(source));
     bool unipolar = true;
     node.ReadBool(key, unipolar);
     state.unipolar[source] = unipolar ? 1 : 0;
   }
-  for (int32_t p = 0; p < kNumParameters; ++p) {
-    for (int32_t column = 0; column < kNumColumns; ++column) {
+  for (int32_t p = 0; p < EngineState::kNumParameters; ++p) {
+    for (int32_t column = 0; column < EngineState::kNumColumns; ++column) {
       ValueKey(key, sizeof key, p, column);
       float value = state.rows[p][column];
       if (!node.ReadFloat(key, value)) continue;
@@ -119,8 +115,7 @@ void ReadEngineState(VFoundation::XmlNode node, EngineState& state) {
   }
 }
 
-void WriteStateDocument(VFoundation::XmlDocument& document, const PluginState& state,
-                        const std::string& name) {
+void Write(VFoundation::XmlDocument& document, const PluginState& state, const std::string& name) {
   document.CreateNew(kRootName);
   VFoundation::XmlNode root = document.Root();
   root.WriteDouble("StateVersion", kStateVersion);
@@ -130,8 +125,7 @@ void WriteStateDocument(VFoundation::XmlDocument& document, const PluginState& s
   VFoundation::WriteStringObject(root, kPresetNameObject, name);
 }
 
-bool ReadStateDocument(const VFoundation::XmlDocument& document, PluginState& state,
-                       std::string& name) {
+bool Read(const VFoundation::XmlDocument& document, PluginState& state, std::string& name) {
   const VFoundation::XmlNode root = document.Root();
   if (!root || root.Tag() != kRootName) return false;
   double version = 0.0;
@@ -144,8 +138,8 @@ bool ReadStateDocument(const VFoundation::XmlDocument& document, PluginState& st
   }
   int32_t oversample = 0;
   // A factor the resamplers cannot run keeps the current one.
-  if (root.ReadInt("Oversample", oversample) && oversample >= kMinOversample &&
-      oversample <= kMaxOversample) {
+  if (root.ReadInt("Oversample", oversample) && oversample >= kMinOversampling &&
+      oversample <= kMaxOversampling) {
     loaded.oversample = oversample;
     loaded.hasOversample = true;
   }
@@ -165,133 +159,4 @@ bool ReadStateDocument(const VFoundation::XmlDocument& document, PluginState& st
   return true;
 }
 
-// --- StateStore -------------------------------------------------------------------------------
-
-void StateStore::StopLoads() {
-  PendingLoad* reclaimed = pending_.exchange(nullptr);
-  if (reclaimed) reclaimed_ = reclaimed;
-  untaken_ = reclaimed;
-  // The audio thread raises the flag before it takes a load, so once the load is out of its reach
-  // the flag tells whether it is still applying one it took: until the end of the block that took
-  // it, when its values are published. The bound only guards against a stalled audio thread.
-  for (int attempt = 0; attempt < kMaxWaitSteps && applying_.load(); ++attempt) {
-    std::this_thread::yield();
-  }
-}
-
-uint64_t StateStore::PostLoad(const PluginState& state) {
-  // A reclaimed slot was never taken. Otherwise the audio thread may still read the last posted
-  // slot (a stalled apply), but it finished with the other one before it took that.
-  PendingLoad* slot = reclaimed_;
-  if (!slot) slot = lastPosted_ == &slots_[0] ? &slots_[1] : &slots_[0];
-  reclaimed_ = nullptr;
-  slot->state = state;
-  slot->generation = ++postedGeneration_;
-  lastPosted_ = slot;
-  lastPostedState_ = state;
-  pending_.store(slot);
-  return slot->generation;
-}
-
-void StateStore::MergeUntakenLoad(PluginState& state) const {
-  if (!untaken_) return;
-  const PluginState& earlier = untaken_->state;
-  if (!state.hasEngine && earlier.hasEngine) {
-    state.engine = earlier.engine;
-    state.hasEngine = true;
-  }
-  if (!state.hasTempo && earlier.hasTempo) {
-    state.tempo = earlier.tempo;
-    state.hasTempo = true;
-  }
-  if (!state.hasOversample && earlier.hasOversample) {
-    state.oversample = earlier.oversample;
-    state.hasOversample = true;
-  }
-}
-
-void StateStore::ClearLoads() {
-  untaken_ = nullptr;
-  // A reclaimed load will never be applied: readers go back to the engine's values.
-  appliedGeneration_.store(postedGeneration_);
-}
-
-PendingLoad* StateStore::TakeLoad() {
-  if (pending_.load(std::memory_order_relaxed) == nullptr) return nullptr;
-  applying_.store(true);
-  PendingLoad* load = pending_.exchange(nullptr);
-  if (!load) applying_.store(false);
-  return load;
-}
-
-void StateStore::EndLoad(const PendingLoad* load) {
-  if (!load) return;
-  appliedGeneration_.store(load->generation);
-  applying_.store(false);
-}
-
-bool StateStore::UnappliedLoad(PluginState& state) const {
-  if (appliedGeneration_.load() >= postedGeneration_) return false;
-  state = lastPostedState_;
-  return true;
-}
-
-void StateStore::Publish(const EngineState& engine, const TempoState& tempo) {
-  // Sequence lock without fences (which the thread sanitizer cannot follow): each field is a
-  // release store, so a reader that sees any new field also sees the odd sequence before it.
-  constexpr auto kRelease = std::memory_order_release;
-  const uint32_t start = sequence_.load(std::memory_order_relaxed);
-  sequence_.store(start + 1, std::memory_order_relaxed);
-  for (int32_t p = 0; p < kNumParameters; ++p) {
-    for (int32_t column = 0; column < kNumColumns; ++column) {
-      rows_[p][column].store(engine.rows[p][column], kRelease);
-    }
-  }
-  for (int32_t source = 0; source < kNumColumns; ++source) {
-    unipolar_[source].store(engine.unipolar[source], kRelease);
-  }
-  macroValues_[0].store(engine.macroValues[0], kRelease);
-  macroValues_[1].store(engine.macroValues[1], kRelease);
-  linkOffset_.store(engine.linkOffset, kRelease);
-  tempo_.store(tempo.tempo, kRelease);
-  numerator_.store(tempo.numerator, kRelease);
-  denominator_.store(tempo.denominator, kRelease);
-  metro_.store(tempo.metro, kRelease);
-  quantize_.store(tempo.quantize, kRelease);
-  sequence_.store(start + 2, std::memory_order_release);
-  published_.store(true, std::memory_order_release);
-}
-
-bool StateStore::ReadPublished(EngineState& engine, TempoState& tempo) const {
-  // Acquire loads keep the closing sequence check after every field.
-  constexpr auto kAcquire = std::memory_order_acquire;
-  if (!published_.load(std::memory_order_acquire)) return false;
-  for (int attempt = 0; attempt < kMaxWaitSteps; ++attempt) {
-    const uint32_t start = sequence_.load(std::memory_order_acquire);
-    if ((start & 1u) != 0) {
-      std::this_thread::yield();
-      continue;
-    }
-    for (int32_t p = 0; p < kNumParameters; ++p) {
-      for (int32_t column = 0; column < kNumColumns; ++column) {
-        engine.rows[p][column] = rows_[p][column].load(kAcquire);
-      }
-    }
-    for (int32_t source = 0; source < kNumColumns; ++source) {
-      engine.unipolar[source] = unipolar_[source].load(kAcquire);
-    }
-    engine.macroValues[0] = macroValues_[0].load(kAcquire);
-    engine.macroValues[1] = macroValues_[1].load(kAcquire);
-    engine.linkOffset = linkOffset_.load(kAcquire);
-    tempo.tempo = tempo_.load(kAcquire);
-    tempo.numerator = numerator_.load(kAcquire);
-    tempo.denominator = denominator_.load(kAcquire);
-    tempo.metro = metro_.load(kAcquire);
-    tempo.quantize = quantize_.load(kAcquire);
-    if (sequence_.load(std::memory_order_relaxed) == start) return true;
-  }
-  // Never a torn reading: the caller reads the engine between two blocks instead.
-  return false;
-}
-
-}  // namespace NorvState
+}  // namespace StateDocument

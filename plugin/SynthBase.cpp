@@ -1,6 +1,7 @@
 // The product-neutral plug-in base.
 #include "plugin/SynthBase.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -20,16 +21,16 @@ VersionParts SplitVersion(int32_t version) {
           static_cast<long>((bits >> 8) & 0xff), static_cast<long>(bits & 0xff)};
 }
 
-void CopyText(char* destination, const std::string& text, size_t maxCharacters) {
-  const size_t length = std::min(text.size(), maxCharacters);
-  std::memcpy(destination, text.data(), length);
-  destination[length] = 0;
-}
-
 }  // namespace
 
 SynthBase::SynthBase(vst::HostCallback host, int32_t numPrograms, int32_t numParams)
     : vst::AudioEffectX(host, numPrograms, numParams) {}
+
+void SynthBase::CopyText(char* destination, std::string_view text, size_t maxCharacters) {
+  const size_t length = std::min(text.size(), maxCharacters);
+  std::memcpy(destination, text.data(), length);
+  destination[length] = 0;
+}
 
 std::string SynthBase::VersionText(const char* productName, bool withBuild) {
   const VersionParts v = SplitVersion(kVendorVersion);

@@ -2,8 +2,10 @@
 // host notifications that set-up, the editor and the bindings share.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "Common/VSTi/AudioEffectX.h"
 
@@ -29,6 +31,9 @@ class SynthBase : public vst::AudioEffectX {
   bool NotifyHostOfParameter(int32_t index, float value, bool gesture) const;
 
  protected:
+  // Copies at most maxCharacters of text into destination and ends it with a 0: the host's text
+  // fields, sized by the VST limits. // any thread
+  static void CopyText(char* destination, std::string_view text, size_t maxCharacters);
   // Logs the host's vendor, product, executable and version (set-up only).
   void LogHostInformation() const;
   void TraceVersionNumber() const;

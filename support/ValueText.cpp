@@ -7,6 +7,8 @@
 #include <cmath>
 #include <system_error>
 
+#include "support/TextHelpers.h"
+
 namespace VFoundation {
 
 namespace {
@@ -17,11 +19,8 @@ constexpr std::array<const char*, 12> kPitchClassNames = {"C",  "C#", "D",  "D#"
                                                           "F#", "G",  "G#", "A",  "A#", "B"};
 
 std::string_view Trimmed(std::string_view text) {
-  const auto isSpace = [](char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-  };
-  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   // from_chars takes no '+', printf-style writers never produce one, people typing values do.
   if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
   return text;
@@ -41,8 +40,7 @@ bool ParseWhole(std::string_view text, Number& out) {
 bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
   if (text.size() != word.size()) return false;
   for (size_t i = 0; i < text.size(); ++i) {
-    const char c = (text[i] >= 'A' && text[i] <= 'Z') ? static_cast<char>(text[i] + 32) : text[i];
-    if (c != word[i]) return false;
+    if (ToLowerAscii(text[i]) != word[i]) return false;
   }
   return true;
 }

@@ -6,24 +6,20 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "dsp/ShaperTables.h"
+#include "kit/Signals.h"
 
 namespace VDSP {
 namespace {
 
 constexpr float kRate = 44100.0f;
-constexpr float kPi = 3.14159265f;
 constexpr float kMaxGain = 316.22775f;  // (1 + 5.812921)^3: the drive amount at 1
 
 std::vector<float> Sine(float amplitude, float hz, int n, int start = 0) {
-  std::vector<float> s(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    s[static_cast<size_t>(i)] =
-        amplitude * std::sin(2.0f * kPi * hz * static_cast<float>(i + start) / kRate);
-  }
-  return s;
+  return TestKit::Sine(hz, amplitude, static_cast<size_t>(n), kRate, static_cast<size_t>(start));
 }
 
 // Runs `mode` at a steady gain over a mono signal in blocks of 32; returns the left output.
@@ -56,7 +52,8 @@ TEST(Distortion, CoefficientsAt44100) {
   EXPECT_NEAR(d.CornerHz(1), 19.9677f, 1e-3f);
   EXPECT_EQ(d.CornerHz(2), d.CornerHz(0));
   for (int k = 0; k < 3; ++k) {
-    EXPECT_NEAR(d.CornerCoeff(k), 1.0f - std::exp(-2.0f * kPi * d.CornerHz(k) / kRate), 1e-6f);
+    EXPECT_NEAR(d.CornerCoeff(k),
+                1.0f - std::exp(-2.0f * TestKit::kPiFloat * d.CornerHz(k) / kRate), 1e-6f);
   }
 }
 
@@ -188,17 +185,6 @@ TEST(Distortion, ShredderAmplifiesSmallSignalsByTenOverTanh33OfTen) {
   EXPECT_NEAR(r / -1e-3f, expected, 1e-3f);
 }
 
-TEST(Distortion, GainLawOfTheAmountControl) {
-  struct Case {
-    float amount;
-    float gain;
-  };
-  for (const Case& c : {Case{0.0f, 1.0f}, Case{0.5f, 14.7644f}, Case{1.0f, kMaxGain}}) {
-    EXPECT_NEAR(Distortion::GainForAmount(c.amount), c.gain, 1e-4f * c.gain) << c.amount;
-  }
-  EXPECT_NEAR(20.0f * std::log10(Distortion::GainForAmount(1.0f)), 50.0f, 1e-3f);
-}
-
 TEST(Distortion, GainRampsLinearlyAcrossTheBlock) {
   // "Clipper" below its clip point shows the gain: out = 0.75 * 10 * g * x.
   Distortion d = Make(5, 1.0f);
@@ -273,6 +259,19 @@ TEST(Distortion, RecoversFromNonFiniteAndHugeInput) {
       }
     }
   }
+}
+
+// The "DriveMode" control's stored values select their modes; beyond its range it stays at the
+// ends.
+TEST(Distortion, ModeIndexOfTheModeControl) {
+  for (uint32_t mode = 0; mode < kDistortionModeCount; ++mode) {
+    EXPECT_EQ(Distortion::ModeIndexOf(static_cast<float>(mode) / 6.0f), mode);
+  }
+  EXPECT_EQ(Distortion::ModeIndexOf(0.49f / 6.0f), 0u);
+  EXPECT_EQ(Distortion::ModeIndexOf(0.51f / 6.0f), 1u);
+  EXPECT_EQ(Distortion::ModeIndexOf(1.5f), 6u);
+  EXPECT_EQ(Distortion::ModeIndexOf(-1.0f), 0u);
+  EXPECT_EQ(Distortion::ModeIndexOf(std::numeric_limits<float>::quiet_NaN()), 0u);
 }
 
 }  // namespace

@@ -3,11 +3,12 @@
 
 #include <cmath>
 #include <limits>
-#include <random>
 #include <vector>
 
 #include "dsp/FilterResponse.h"
 #include "dsp/MultiTypeFilter.h"
+#include "kit/Blocks.h"
+#include "kit/Signals.h"
 
 namespace VDSP {
 namespace {
@@ -16,20 +17,10 @@ constexpr float kRate = 88200.0f;
 constexpr int32_t kBlock = 32;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-struct Stereo {
-  std::vector<float> left;
-  std::vector<float> right;
-};
+using TestKit::Stereo;
 
-Stereo Noise(int32_t length, unsigned seed) {
-  std::mt19937 random(seed);
-  std::normal_distribution<float> signal(0.0f, 0.4f);
-  Stereo s{std::vector<float>(length), std::vector<float>(length)};
-  for (int32_t i = 0; i < length; ++i) {
-    s.left[i] = signal(random);
-    s.right[i] = signal(random);
-  }
-  return s;
+Stereo Noise(size_t length, unsigned seed) {
+  return TestKit::GaussianNoise(length, seed, 0.4f);
 }
 
 struct Controls {
@@ -40,13 +31,10 @@ struct Controls {
 };
 
 void RunSlot(MultiTypeFilter& f, Stereo& s, const Controls& c) {
-  const auto length = static_cast<int32_t>(s.left.size());
-  for (int32_t start = 0; start < length; start += kBlock) {
-    const int32_t n = std::min(kBlock, length - start);
+  TestKit::ForEachBlock(s.Size(), kBlock, [&](size_t start, int32_t n, float inverseN) {
     f.Initialize(c.cutoff, c.resonance, c.mode, c.type);
-    f.Process(&s.left[start], &s.right[start], &s.left[start], &s.right[start], n,
-              1.0f / static_cast<float>(n));
-  }
+    f.Process(&s.left[start], &s.right[start], &s.left[start], &s.right[start], n, inverseN);
+  });
 }
 
 struct MappingCase {
@@ -276,6 +264,40 @@ TEST(MultiTypeFilterTest, ResponseDispatchesToTheSelectedTypesMagnitude) {
         ASSERT_LE(p, 140.0f / 120.0f);
       }
     }
+  }
+}
+
+// Each type's stored mode values (item / (count - 1)) select that item, in the slot as in the
+// filter that runs it; the values between two items go to the nearer one.
+TEST(MultiTypeFilter, EachTypeReadsItsOwnModeItems) {
+  struct TypeModes {
+    FilterType type;
+    uint32_t count;
+  };
+  const TypeModes types[] = {{FilterType::kJapan, SH101Filter::kModeCount},
+                             {FilterType::kSvf, StateVariableFilter::kModeCount},
+                             {FilterType::kFatty, MS20Filter::kModeCount},
+                             {FilterType::kComb, CombFilter::kModeCount}};
+  EXPECT_EQ(SH101Filter::kModeCount, 22u);
+  EXPECT_EQ(StateVariableFilter::kModeCount, 10u);
+  EXPECT_EQ(MS20Filter::kModeCount, 4u);
+  EXPECT_EQ(CombFilter::kModeCount, 2u);
+  for (const TypeModes& t : types) {
+    const auto typeIndex = static_cast<uint32_t>(t.type);
+    const float last = static_cast<float>(t.count - 1);
+    for (uint32_t item = 0; item < t.count; ++item) {
+      const float value = static_cast<float>(item) / last;
+      EXPECT_EQ(MultiTypeFilter::ModeIndexOf(typeIndex, value), item) << typeIndex;
+      const float justAbove = (static_cast<float>(item) + 0.4f) / last;
+      EXPECT_EQ(MultiTypeFilter::ModeIndexOf(typeIndex, justAbove), item) << typeIndex;
+    }
+    EXPECT_EQ(MultiTypeFilter::ModeIndexOf(typeIndex, kNaN), 0u) << typeIndex;
+  }
+  EXPECT_EQ(MultiTypeFilter::ModeIndexOf(MultiTypeFilter::kNoType, 0.7f), 0u);
+  for (uint32_t item = 0; item < SH101Filter::kModeCount; ++item) {
+    MultiTypeFilter slot;
+    slot.Initialize(0.5f, 0.2f, static_cast<float>(item) / 21.0f, 0.0f);
+    EXPECT_EQ(slot.Japan().Mode(), item);
   }
 }
 

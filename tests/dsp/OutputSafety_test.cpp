@@ -14,22 +14,19 @@
 #include <vector>
 
 #include "dsp/FlushDenormals.h"
+#include "kit/Measure.h"
+#include "kit/Signals.h"
 
 namespace VDSP {
 namespace {
 
 constexpr float kRate = 48000.0f;
-constexpr double kPi = 3.14159265358979323846;
 // -4 dBFS, the loudest input the plug-in is specified for.
 constexpr float kQuietAmplitude = 0.63095734f;
 constexpr float kPlus60Db = 1000.0f;
 
-struct Stereo {
-  explicit Stereo(size_t frames) : left(frames), right(frames) {}
-  std::vector<float> left;
-  std::vector<float> right;
-  size_t Size() const { return left.size(); }
-};
+using TestKit::Peak;
+using TestKit::Stereo;
 
 bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
@@ -41,18 +38,11 @@ bool SameBits(const Stereo& a, const Stereo& b) {
 
 // A sine starting at phase 0; at 1 kHz and 48 kHz every 48th sample lands on the crest exactly.
 std::vector<float> Sine(double hz, double amplitude, size_t frames, float rate = kRate) {
-  std::vector<float> s(frames);
-  for (size_t i = 0; i < frames; ++i) {
-    s[i] = static_cast<float>(amplitude * std::sin(2.0 * kPi * hz * static_cast<double>(i) / rate));
-  }
-  return s;
+  return TestKit::Sine(hz, amplitude, frames, rate);
 }
 
 Stereo SinePair(double hz, double amplitude, size_t frames, float rate = kRate) {
-  Stereo s(frames);
-  s.left = Sine(hz, amplitude, frames, rate);
-  s.right = s.left;
-  return s;
+  return TestKit::Both(Sine(hz, amplitude, frames, rate));
 }
 
 size_t Frames(float ms, float rate = kRate) {
@@ -82,12 +72,6 @@ std::vector<float> ProcessRecordingGain(OutputSafety& safety, Stereo& s) {
     gains[i] = safety.Gain();
   }
   return gains;
-}
-
-double Peak(const std::vector<float>& s, size_t from = 0) {
-  double peak = 0.0;
-  for (size_t i = from; i < s.size(); ++i) peak = std::max(peak, std::fabs(double{s[i]}));
-  return peak;
 }
 
 double LargestStep(const std::vector<float>& s, size_t from) {

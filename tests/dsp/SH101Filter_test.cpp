@@ -4,76 +4,47 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <complex>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "dsp/Float4.h"
+#include "kit/Blocks.h"
+#include "kit/Measure.h"
+#include "kit/Signals.h"
 
 namespace VDSP {
 namespace {
 
 constexpr float kRate = 44100.0f;
 constexpr int kBlock = 32;
-constexpr double kPi = 3.14159265358979;
 
 float ModeValue(int index) {
   return static_cast<float>(index) / 21.0f;
 }
 
-struct Stereo {
-  std::vector<float> left, right;
-};
+using TestKit::Both;
+using TestKit::Stereo;
 
 // Runs both channels in blocks of kBlock, setting the controls before each block as the slot does.
 Stereo RunBlocks(SH101Filter& filter, const Stereo& input, float cutoff, float resonance,
                  float mode) {
-  Stereo out{std::vector<float>(input.left.size()), std::vector<float>(input.left.size())};
-  for (size_t start = 0; start < input.left.size(); start += kBlock) {
-    const int n = static_cast<int>(std::min<size_t>(kBlock, input.left.size() - start));
+  Stereo out{std::vector<float>(input.Size()), std::vector<float>(input.Size())};
+  TestKit::ForEachBlock(input.Size(), kBlock, [&](size_t start, int32_t n, float inverseN) {
     filter.SetParameters(cutoff, resonance, mode);
     filter.Process(input.left.data() + start, input.right.data() + start, out.left.data() + start,
-                   out.right.data() + start, n, 1.0f / n);
-  }
+                   out.right.data() + start, n, inverseN);
+  });
   return out;
 }
 
-Stereo Both(const std::vector<float>& x) {
-  return Stereo{x, x};
+std::vector<float> Tones(const std::vector<double>& hz, float amplitude, size_t length) {
+  return TestKit::Tones(hz, amplitude, length, kRate);
 }
 
-std::vector<float> Tones(const std::vector<double>& hz, float amplitude, int length) {
-  std::vector<float> s(length, 0.0f);
-  for (int i = 0; i < length; ++i) {
-    for (double f : hz) s[i] += amplitude * static_cast<float>(std::sin(2.0 * kPi * f * i / kRate));
-  }
-  return s;
-}
-
-// Amplitude of the hz component in x[from..], Hann-windowed so that neighbouring tones and a
-// non-whole number of periods do not leak.
 double Amplitude(const std::vector<float>& x, size_t from, double hz) {
-  const size_t length = x.size() - from;
-  const std::complex<double> toneStep = std::polar(1.0, -2.0 * kPi * hz / kRate);
-  const std::complex<double> windowStep = std::polar(1.0, 2.0 * kPi / static_cast<double>(length));
-  std::complex<double> tone = 1.0, window = 1.0, sum = 0.0;
-  double weights = 0.0;
-  for (size_t i = 0; i < length; ++i) {
-    const double w = 0.5 - 0.5 * window.real();
-    sum += w * static_cast<double>(x[from + i]) * tone;
-    weights += w;
-    tone *= toneStep;
-    window *= windowStep;
-  }
-  return 2.0 * std::abs(sum) / weights;
-}
-
-float PeakOf(const std::vector<float>& x, size_t from = 0) {
-  float peak = 0.0f;
-  for (size_t i = from; i < x.size(); ++i) peak = std::max(peak, std::fabs(x[i]));
-  return peak;
+  return TestKit::Amplitude(x, from, hz, kRate);
 }
 
 enum class Shape { kLowPass, kBandPass, kHighPass, kPeak, kNotch, kNotchOctaveBelow };
@@ -169,7 +140,7 @@ TEST(SH101FilterTest, FullResonanceSelfOscillates) {
     std::vector<float> impulse(22050, 0.0f);
     impulse[0] = 0.5f;
     const Stereo out = RunBlocks(filter, Both(impulse), 0.5f, c.resonance, ModeValue(1));
-    const float tail = PeakOf(out.left, 20000);
+    const float tail = TestKit::Peak(out.left, 20000);
     if (c.rings) {
       EXPECT_GT(tail, 0.05f) << c.resonance;
     } else {
@@ -185,7 +156,7 @@ TEST(SH101FilterTest, PassesNoDc) {
     filter.SetSampleRate(kRate, kRate, 1);
     const Stereo out =
         RunBlocks(filter, Both(std::vector<float>(22050, 0.5f)), 0.5f, 0.5f, ModeValue(mode));
-    EXPECT_LT(PeakOf(out.left, 21000), 1e-3f) << mode;
+    EXPECT_LT(TestKit::Peak(out.left, 21000), 1e-3f) << mode;
   }
 }
 
@@ -211,7 +182,7 @@ TEST(SH101FilterTest, ModeChangeClearsLadder) {
     if (c.clears) {
       for (int i = 0; i < kBlock; ++i) EXPECT_NEAR(next.left[i], reference.left[i], 1e-6f) << i;
     } else {
-      EXPECT_GT(PeakOf(next.left), 0.05f) << c.nextMode;
+      EXPECT_GT(TestKit::Peak(next.left), 0.05f) << c.nextMode;
     }
   }
 }
@@ -272,8 +243,8 @@ TEST(SH101FilterTest, ChannelsStaySeparate) {
   filter.SetSampleRate(kRate, kRate, 1);
   const Stereo out = RunBlocks(filter, Stereo{Tones({440.0}, 1.0f, 4096), std::vector<float>(4096)},
                                0.5f, 0.9f, ModeValue(5));
-  EXPECT_GT(PeakOf(out.left), 0.5f);
-  EXPECT_LT(PeakOf(out.right), 1e-5f);
+  EXPECT_GT(TestKit::Peak(out.left), 0.5f);
+  EXPECT_LT(TestKit::Peak(out.right), 1e-5f);
 }
 
 // Overdriven input: the feedback saturator and the input limit keep every mode finite and within
@@ -289,62 +260,9 @@ TEST(SH101FilterTest, HugeInputStaysBounded) {
     SH101Filter filter;
     filter.SetSampleRate(kRate, kRate, 1);
     const Stereo out = RunBlocks(filter, Both(input), 0.5f, 1.0f, ModeValue(mode));
-    const float peak = PeakOf(out.left);
+    const float peak = TestKit::Peak(out.left);
     EXPECT_TRUE(std::isfinite(peak)) << mode;
     EXPECT_LE(peak, kWeightSums[mode] * ladderReach / 32.0f) << mode;
-  }
-}
-
-TEST(SH101FilterTest, ResetEqualsFresh) {
-  SH101Filter used;
-  used.SetSampleRate(kRate, kRate, 1);
-  RunBlocks(used, Both(Tones({300.0}, 2.0f, 4000)), 0.3f, 1.0f, ModeValue(7));
-  used.Reset();
-  SH101Filter fresh;
-  fresh.SetSampleRate(kRate, kRate, 1);
-  const Stereo input = Both(Tones({523.0}, 0.5f, 2048));
-  const Stereo a = RunBlocks(used, input, 0.6f, 0.7f, ModeValue(3));
-  const Stereo b = RunBlocks(fresh, input, 0.6f, 0.7f, ModeValue(3));
-  for (size_t i = 0; i < a.left.size(); ++i) ASSERT_EQ(a.left[i], b.left[i]) << i;
-}
-
-TEST(SH101FilterTest, ZeroLengthBlockDoesNothing) {
-  SH101Filter filter;
-  filter.SetSampleRate(kRate, kRate, 1);
-  filter.SetParameters(0.5f, 1.0f, 1.0f);
-  float left = 0.25f, right = -0.25f;
-  filter.Process(&left, &right, &left, &right, 0, 1.0f);
-  EXPECT_EQ(left, 0.25f);
-  EXPECT_EQ(right, -0.25f);
-}
-
-// NaN, infinite and huge input and controls neither escape nor wedge the ladder: afterwards it
-// sounds as a filter that never saw them.
-TEST(SH101FilterTest, NonFiniteInputRecovers) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float inf = std::numeric_limits<float>::infinity();
-  SH101Filter hit, clean;
-  hit.SetSampleRate(kRate, kRate, 1);
-  clean.SetSampleRate(kRate, kRate, 1);
-  std::vector<float> bad(kBlock * 8, nan);
-  for (size_t i = 0; i < bad.size(); i += 3) bad[i] = i % 2 ? inf : -inf;
-  bad[7] = 3e38f;
-  const Stereo badOut =
-      RunBlocks(hit, Stereo{bad, std::vector<float>(bad.size(), nan)}, nan, inf, ModeValue(4));
-  for (size_t i = 0; i < bad.size(); ++i) {
-    ASSERT_TRUE(std::isfinite(badOut.left[i])) << i;
-    ASSERT_TRUE(std::isfinite(badOut.right[i])) << i;
-  }
-  RunBlocks(clean, Both(std::vector<float>(bad.size(), 0.0f)), 0.5f, 0.5f, ModeValue(4));
-  // A second of silence lets the input high-pass and the ladder forget.
-  RunBlocks(hit, Both(std::vector<float>(44100, 0.0f)), 0.5f, 0.5f, ModeValue(4));
-  RunBlocks(clean, Both(std::vector<float>(44100, 0.0f)), 0.5f, 0.5f, ModeValue(4));
-  const Stereo input = Both(Tones({440.0}, 0.3f, 2048));
-  const Stereo a = RunBlocks(hit, input, 0.5f, 0.5f, ModeValue(4));
-  const Stereo b = RunBlocks(clean, input, 0.5f, 0.5f, ModeValue(4));
-  for (size_t i = 0; i < a.left.size(); ++i) {
-    ASSERT_NEAR(a.left[i], b.left[i], 1e-4f) << i;
-    ASSERT_NEAR(a.right[i], b.right[i], 1e-4f) << i;
   }
 }
 

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numbers>
 #include <random>
 #include <vector>
 
 #include "dsp/Float4.h"
 #include "dsp/StateVariableFilter.h"
+#include "kit/Blocks.h"
+#include "kit/Measure.h"
+#include "kit/Signals.h"
 
 namespace VDSP {
 namespace {
@@ -27,22 +29,15 @@ float ModeValue(uint32_t index) {
   return static_cast<float>(index) / 9.0f;
 }
 
-struct Stereo {
-  std::vector<float> left;
-  std::vector<float> right;
-};
+using TestKit::Constant;
+using TestKit::Stereo;
 
-Stereo Sine(double hz, double amplitude, int32_t length, double rate = kRate) {
-  Stereo s{std::vector<float>(length), std::vector<float>(length)};
-  for (int32_t i = 0; i < length; ++i) {
-    s.left[i] = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * hz * i / rate));
-    s.right[i] = s.left[i];
-  }
-  return s;
+Stereo Sine(double hz, double amplitude, size_t length) {
+  return TestKit::Both(TestKit::Sine(hz, amplitude, length, kRate));
 }
 
-Stereo Constant(float value, int32_t length) {
-  return Stereo{std::vector<float>(length, value), std::vector<float>(length, value)};
+Stereo Noise(size_t length, unsigned seed) {
+  return TestKit::GaussianNoise(length, seed, 0.5f);
 }
 
 // Runs the whole signal in place in blocks, re-applying the controls every block as the engine
@@ -50,13 +45,10 @@ Stereo Constant(float value, int32_t length) {
 template <class V = Float4>
 void RunFilter(StateVariableFilter& f, Stereo& s, float cutoff, float resonance, float mode,
                int32_t block = kBlock) {
-  const auto length = static_cast<int32_t>(s.left.size());
-  for (int32_t start = 0; start < length; start += block) {
-    const int32_t n = std::min(block, length - start);
+  TestKit::ForEachBlock(s.Size(), block, [&](size_t start, int32_t n, float inverseN) {
     f.SetParameters(cutoff, resonance, mode);
-    f.ProcessWith<V>(&s.left[start], &s.right[start], &s.left[start], &s.right[start], n,
-                     1.0f / static_cast<float>(n));
-  }
+    f.ProcessWith<V>(&s.left[start], &s.right[start], &s.left[start], &s.right[start], n, inverseN);
+  });
 }
 
 StateVariableFilter MakeFilter(float rate = kRate) {
@@ -65,19 +57,13 @@ StateVariableFilter MakeFilter(float rate = kRate) {
   return f;
 }
 
-double PeakOf(const std::vector<float>& v, size_t from, size_t to) {
-  double peak = 0.0;
-  for (size_t i = from; i < to; ++i) peak = std::fmax(peak, std::fabs(v[i]));
-  return peak;
-}
-
 // Steady-state gain of a sine in dB, measured on the second half of 0.4 s.
 double MeasuredGainDb(uint32_t mode, float cutoff, float resonance, double hz, double amp = 0.05) {
   StateVariableFilter f = MakeFilter();
   const int32_t length = 17664;
   Stereo s = Sine(hz, amp, length);
   RunFilter(f, s, cutoff, resonance, ModeValue(mode));
-  return 20.0 * std::log10(PeakOf(s.left, length / 2, length) / amp);
+  return TestKit::Db(TestKit::Peak(s.left, length / 2) / amp);
 }
 
 TEST(StateVariableFilterTest, DcBlockerCoefficientIsATenHertzOnePole) {
@@ -91,7 +77,7 @@ TEST(StateVariableFilterTest, DcBlockerCoefficientIsATenHertzOnePole) {
 
 TEST(StateVariableFilterTest, CutoffCoefficientFollowsTwoSinePiFnUpToAQuarterOfTheRate) {
   for (double fn : {0.0001, 0.001, 0.01, 0.05, 0.1, 0.2, 0.2499}) {
-    EXPECT_NEAR(SvfCutoffCoefficient(static_cast<float>(fn)), 2.0 * std::sin(std::numbers::pi * fn),
+    EXPECT_NEAR(SvfCutoffCoefficient(static_cast<float>(fn)), 2.0 * std::sin(TestKit::kPi * fn),
                 2e-5)
         << fn;
   }
@@ -224,14 +210,14 @@ TEST(StateVariableFilterTest, DcSettlesToZeroInEveryModeWithASixteenMillisecondT
     const int32_t length = 22016;  // 0.5 s
     Stereo s = Constant(0.1f, length);
     RunFilter(f, s, CutoffFor(1000.0), 0.0f, ModeValue(mode));
-    EXPECT_LT(PeakOf(s.left, length - 512, length), 1e-5) << "mode " << mode;
-    EXPECT_LT(PeakOf(s.right, length - 512, length), 1e-5) << "mode " << mode;
+    EXPECT_LT(TestKit::Peak(s.left, length - 512, length), 1e-5) << "mode " << mode;
+    EXPECT_LT(TestKit::Peak(s.right, length - 512, length), 1e-5) << "mode " << mode;
   }
   // In the low pass the step passes at once and then decays at 10 Hz: e^-1 after about 16 ms.
   StateVariableFilter f = MakeFilter();
   Stereo s = Constant(0.1f, 4410);
   RunFilter(f, s, CutoffFor(1000.0), 0.0f, 0.0f);
-  const double peak = PeakOf(s.left, 0, 4410);
+  const double peak = TestKit::Peak(s.left, 0, 4410);
   int32_t crossing = 0;
   while (crossing < 4410 && (s.left[crossing] < peak / std::exp(1.0) || crossing < 44)) ++crossing;
   while (crossing < 4410 && s.left[crossing] > peak / std::exp(1.0)) ++crossing;
@@ -304,19 +290,8 @@ TEST(StateVariableFilterTest, ChannelsAreIndependent) {
   Stereo s = Sine(300.0, 0.8, 4096);
   std::fill(s.right.begin(), s.right.end(), 0.0f);
   RunFilter(f, s, 0.6f, 0.9f, ModeValue(7));
-  EXPECT_GT(PeakOf(s.left, 0, 4096), 0.1);
-  EXPECT_EQ(PeakOf(s.right, 0, 4096), 0.0);
-}
-
-Stereo Noise(int32_t length, unsigned seed) {
-  std::mt19937 random(seed);
-  std::normal_distribution<float> signal(0.0f, 0.5f);
-  Stereo s{std::vector<float>(length), std::vector<float>(length)};
-  for (int32_t i = 0; i < length; ++i) {
-    s.left[i] = signal(random);
-    s.right[i] = signal(random);
-  }
-  return s;
+  EXPECT_GT(TestKit::Peak(s.left, 0, 4096), 0.1);
+  EXPECT_EQ(TestKit::Peak(s.right, 0, 4096), 0.0);
 }
 
 TEST(StateVariableFilterTest, ModeChangeRestartsFromSilenceWithCoefficientsFadingIn) {
@@ -348,35 +323,7 @@ TEST(StateVariableFilterTest, CutoffAndResonanceChangesKeepTheState) {
   Stereo silence = Constant(0.0f, kBlock);
   f.Process(silence.left.data(), silence.right.data(), silence.left.data(), silence.right.data(),
             kBlock, 1.0f / kBlock);
-  EXPECT_GT(PeakOf(silence.left, 0, kBlock), 1e-4);
-}
-
-TEST(StateVariableFilterTest, ResetBehavesLikeAFreshFilter) {
-  for (uint32_t mode : {0u, 3u, 9u}) {
-    StateVariableFilter used = MakeFilter();
-    Stereo warmUp = Noise(2048, 5);
-    RunFilter(used, warmUp, 0.8f, 1.0f, ModeValue(mode));
-    used.Reset();
-    StateVariableFilter fresh = MakeFilter();
-    Stereo a = Noise(1024, 6);
-    Stereo b = a;
-    RunFilter(used, a, 0.4f, 0.3f, ModeValue(mode));
-    RunFilter(fresh, b, 0.4f, 0.3f, ModeValue(mode));
-    EXPECT_EQ(a.left, b.left) << "mode " << mode;
-    EXPECT_EQ(a.right, b.right) << "mode " << mode;
-  }
-}
-
-TEST(StateVariableFilterTest, ZeroOrNegativeLengthProcessesNothing) {
-  StateVariableFilter f = MakeFilter();
-  f.SetParameters(0.5f, 0.5f, 0.0f);
-  float l = 0.7f;
-  float r = -0.7f;
-  f.Process(&l, &r, &l, &r, 0, 1.0f);
-  f.Process(&l, &r, &l, &r, -5, 1.0f);
-  EXPECT_EQ(l, 0.7f);
-  EXPECT_EQ(r, -0.7f);
-  EXPECT_EQ(f.CurrentF1(), 0.0f);
+  EXPECT_GT(TestKit::Peak(silence.left, 0, kBlock), 1e-4);
 }
 
 // Below self-oscillation the filter forgets its past, so after a poisoned block it must converge to
@@ -418,7 +365,7 @@ TEST(StateVariableFilterTest, NonFiniteAndHugeInputRecoversOnceTheInputIsClean) 
         ASSERT_NEAR(a.right[i], b.right[i], 1e-3f) << "mode " << c.mode << " sample " << i;
       }
     } else {
-      EXPECT_GT(PeakOf(a.left, length - 1024, length), 0.05) << "mode " << c.mode;
+      EXPECT_GT(TestKit::Peak(a.left, length - 1024, length), 0.05) << "mode " << c.mode;
     }
   }
 }
@@ -455,7 +402,7 @@ TEST(StateVariableFilterTest, SilenceAfterABurstDecaysWithoutDenormals) {
       ASSERT_NE(std::fpclassify(silence.left[i]), FP_SUBNORMAL) << i;
       ASSERT_NE(std::fpclassify(silence.right[i]), FP_SUBNORMAL) << i;
     }
-    const double tail = PeakOf(silence.left, length - kBlock, length);
+    const double tail = TestKit::Peak(silence.left, length - kBlock, length);
     if (rounding == FE_TONEAREST) {
       EXPECT_EQ(tail, 0.0);
     } else {

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "kit/Blocks.h"
+
 namespace {
 
 constexpr float kRate = 44100.0f;
@@ -21,10 +23,10 @@ struct EnvelopeRun {
 EnvelopeRun RenderEnvelope(AHDREnvelope& env, int32_t samples) {
   EnvelopeRun run;
   run.out.resize(static_cast<std::size_t>(samples));
-  for (int32_t at = 0; at < samples; at += 32) {
-    env.Render(run.out.data() + at, std::min(32, samples - at));
+  TestKit::ForEachBlock(run.out.size(), 32, [&](size_t at, int32_t n, float) {
+    env.Render(run.out.data() + at, n);
     run.stageAfterBlock.push_back(env.CurrentStage());
-  }
+  });
   return run;
 }
 

@@ -6,9 +6,12 @@
 #include <cmath>
 #include <vector>
 
+#include "kit/Blocks.h"
+#include "kit/Signals.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using TestKit::kPi;
 
 constexpr float kRate = 44100.0f;
 
@@ -22,20 +25,14 @@ EnvelopeFollower MakeFollower(float attack, float decay, float level) {
 // Renders in 32-sample sub-blocks, as the engine does.
 std::vector<float> Follow(EnvelopeFollower& follower, const std::vector<float>& input) {
   std::vector<float> out(input.size());
-  for (std::size_t at = 0; at < input.size(); at += 32) {
-    const int32_t n = static_cast<int32_t>(std::min<std::size_t>(32, input.size() - at));
+  TestKit::ForEachBlock(input.size(), 32, [&](size_t at, int32_t n, float) {
     follower.Render(input.data() + at, out.data() + at, n);
-  }
+  });
   return out;
 }
 
 std::vector<float> Sine(float amplitude, float hz, int32_t samples) {
-  std::vector<float> s(static_cast<std::size_t>(samples));
-  for (int32_t i = 0; i < samples; ++i) {
-    s[static_cast<std::size_t>(i)] =
-        amplitude * static_cast<float>(std::sin(2.0 * kPi * hz * i / kRate));
-  }
-  return s;
+  return TestKit::Sine(hz, amplitude, static_cast<size_t>(samples), kRate);
 }
 
 TEST(EnvelopeFollowerTest, CoefficientsFollowTheTimes) {

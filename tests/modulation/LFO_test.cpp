@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "dsp/SineTable.h"
+#include "kit/Blocks.h"
+#include "kit/Signals.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using TestKit::kPi;
 
 constexpr float kRate = 44100.0f;
 
@@ -20,9 +22,8 @@ constexpr float kSixteenHz = 0.5f;
 
 std::vector<float> RenderLfo(LFO& lfo, int32_t samples) {
   std::vector<float> out(static_cast<std::size_t>(samples));
-  for (int32_t at = 0; at < samples; at += 32) {
-    lfo.Render(out.data() + at, std::min(32, samples - at));
-  }
+  TestKit::ForEachBlock(out.size(), 32,
+                        [&](size_t at, int32_t n, float) { lfo.Render(out.data() + at, n); });
   return out;
 }
 

@@ -76,18 +76,4 @@ TEST(RateConversionsTest, TypedFrequencyInvertsTheFreeCurve) {
   EXPECT_FLOAT_EQ(FreeRateValueFromHz(std::numeric_limits<double>::infinity()), 1.0f);
 }
 
-TEST(RateConversionsTest, ReadLeadingNumber) {
-  EXPECT_EQ(ReadLeadingNumber("12.5"), 12.5);
-  EXPECT_EQ(ReadLeadingNumber("  +12.5 Hz"), 12.5);
-  EXPECT_EQ(ReadLeadingNumber("-3e2x"), -300.0);
-  EXPECT_EQ(ReadLeadingNumber(".5"), 0.5);
-  EXPECT_EQ(ReadLeadingNumber("-inf"), -std::numeric_limits<double>::infinity());
-  EXPECT_FALSE(ReadLeadingNumber(""));
-  EXPECT_FALSE(ReadLeadingNumber("abc"));
-  EXPECT_FALSE(ReadLeadingNumber("Hz 12"));
-  EXPECT_FALSE(ReadLeadingNumber("nan"));
-  EXPECT_FALSE(ReadLeadingNumber("+"));
-  EXPECT_FALSE(ReadLeadingNumber("1e999"));
-}
-
 }  // namespace

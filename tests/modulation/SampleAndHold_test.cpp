@@ -8,6 +8,8 @@
 #include <set>
 #include <vector>
 
+#include "kit/Blocks.h"
+
 namespace {
 
 constexpr float kRate = 44100.0f;
@@ -23,10 +25,9 @@ SampleAndHold MakeSampleAndHold(float hz, float slew) {
 // Renders in 32-sample sub-blocks, as the engine does; input may be empty.
 std::vector<float> RenderSh(SampleAndHold& sh, const std::vector<float>& input, int32_t samples) {
   std::vector<float> out(static_cast<std::size_t>(samples));
-  for (int32_t at = 0; at < samples; at += 32) {
-    const int32_t n = std::min(32, samples - at);
+  TestKit::ForEachBlock(out.size(), 32, [&](size_t at, int32_t n, float) {
     sh.Render(input.empty() ? nullptr : input.data() + at, out.data() + at, n);
-  }
+  });
   return out;
 }
 

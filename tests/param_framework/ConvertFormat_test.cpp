@@ -1,21 +1,17 @@
-// The converters' shared formatting helpers and their reading of typed text.
+// The converters' shared formatting helpers: decimals, key names, engineering prefixes, unit texts.
 #include "param_framework/ConvertFormat.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
-
-#include "param_framework/ConvertDecimal.h"
-#include "param_framework/ConvertTime.h"
-#include "param_framework/TypedText.h"
 
 namespace VDSP {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kFloatMax = std::numeric_limits<float>::max();
 
 struct DecimalCase {
   double value;
@@ -155,74 +151,6 @@ TEST(FormatTextTest, GainsFrequenciesAndTimesInBothForms) {
     EXPECT_EQ(longText.View(), c.longText) << c.value;
     EXPECT_EQ(shortText.View(), c.shortText) << c.value;
   }
-}
-
-TEST(ValueToTextTest, CopiesCutToTheBufferAndAnswersTheFullLengthWithoutOne) {
-  const VConvertTime time;
-  char buffer[64];
-  EXPECT_EQ(time.ValueToText(0.5, buffer, sizeof buffer, 0.0, kShortForm), 9);
-  EXPECT_STREQ(buffer, "500.00 ms");
-  EXPECT_EQ(time.ValueToText(0.5, buffer, 5, 0.0, kShortForm), 4);
-  EXPECT_STREQ(buffer, "500.");
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(time.ValueToText(0.5, buffer, 1, 0.0, kShortForm), 0);
-  EXPECT_EQ(buffer[0], '\0');
-  EXPECT_EQ(buffer[1], 'x');
-  EXPECT_EQ(time.ValueToText(0.5, buffer, 0, 0.0, kShortForm), 0);
-  EXPECT_EQ(buffer[1], 'x');
-  EXPECT_EQ(time.ValueToText(0.5, nullptr, 0, 0.0, kLongForm), 15);  // "500.00000000 ms"
-}
-
-TEST(FloatToTextTest, DecimalsOfSixOrMoreUseTheDefault) {
-  const VConvertFloat convert;
-  char buffer[64];
-  const std::pair<int, const char*> cases[] = {
-      {2, "-0.75"}, {0, "-1"}, {6, "-0.750000"}, {9, "-0.750000"}, {-1, "-0.750000"}};
-  for (const auto& [decimals, expected] : cases) {
-    convert.FloatToText(-0.75, buffer, sizeof buffer, decimals);
-    EXPECT_STREQ(buffer, expected) << decimals;
-  }
-}
-
-struct TypedCase {
-  std::string text;
-  double number;
-};
-
-TEST(TypedTextTest, ReadsTheLeadingNumberOfTheFirstSixtyThreeCharacters) {
-  const TypedCase cases[] = {
-      {" 1\t2 . 5\n", 12.5},
-      {"+3.5abc", 3.5},
-      {"-2e3", -2000.0},
-      {"", 0.0},
-      {"abc", 0.0},
-      {"inf", 0.0},
-      {"-infinity", 0.0},
-      {"nan", 0.0},
-      {"1e999", kFloatMax},
-      {"-1e999", -kFloatMax},
-      {"1e-999", 0.0},
-      {"1e300", kFloatMax},
-      {std::string(62, ' ') + "7", 7.0},
-      {std::string(63, ' ') + "7", 0.0},
-      {std::string(200, '9'), kFloatMax},
-  };
-  for (const TypedCase& c : cases) {
-    EXPECT_EQ(TypedText(c.text).Number(), c.number) << '"' << c.text << '"';
-  }
-}
-
-TEST(TypedTextTest, UnitWordsAreFoundWithoutRegardToCase) {
-  TypedText typed(" 2.5 KhZ ");
-  EXPECT_TRUE(typed.Contains("KHZ"));
-  EXPECT_TRUE(typed.RemoveWord("KHZ"));
-  EXPECT_EQ(typed.View(), "2.5");
-  EXPECT_FALSE(typed.RemoveWord("KHZ"));
-  EXPECT_TRUE(TypedText("Off").Equals("OFF"));
-  EXPECT_TRUE(TypedText("o n").StartsWith("ON"));
-  EXPECT_EQ(TypedText("4.7 k").NumberWithPrefix(), 4700.0);
-  EXPECT_EQ(TypedText("3 / 16").Fraction(), 0.1875);
-  EXPECT_EQ(TypedText("3/0").Fraction(), 3.0);
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/LockFreeRing.h"
 #include "plugin/MessagePort.h"
+#include "support/LockFreeRing.h"
 
 namespace {
+
+using VFoundation::LockFreeRing;
 
 // Counts every (producer, sequence) pair it is handed; any pair seen twice is a fault.
 class Tally {

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "modulation/Binding.h"
 #include "support/VException.h"
 #include "support/XmlDocument.h"
 
@@ -177,20 +176,6 @@ TEST(MessageTest, XmlRoundTripKeepsEveryField) {
   EXPECT_EQ(loaded.Value(2).AsFloat(), 0.123456789f);
 }
 
-TEST(MessageTest, AttachedBindingTravelsWithTheMessageUntilReset) {
-  Binding binding;
-  binding.SetName("Filter 1 Cutoff");
-  Message message;
-  EXPECT_EQ(message.AttachedBinding(), nullptr);
-  message.AttachBinding(binding);
-  ASSERT_NE(message.AttachedBinding(), nullptr);
-  EXPECT_STREQ(message.AttachedBinding()->Name(), "Filter 1 Cutoff");
-  Message copy(message);
-  EXPECT_EQ(copy.AttachedBinding(), nullptr);
-  message.Reset();
-  EXPECT_EQ(message.AttachedBinding(), nullptr);
-}
-
 // --- MessagePort
 // -----------------------------------------------------------------------------------
 
@@ -218,6 +203,24 @@ TEST_F(MessagePortTest, StartsWithTwoPoolsWorthOfMessagesAndGrownQueues) {
   EXPECT_EQ(port.QueueCapacity(PortQueue::kSynth), 3072);
   EXPECT_EQ(port.AvailableMessages(1), kFullPool);
   EXPECT_FALSE(port.RegisterMessageOfType(MessagePort::kMaxMessageClasses));
+}
+
+TEST_F(MessagePortTest, AClassWithItsOwnCapacityGetsItsOwnPoolAndGrowth) {
+  MessagePort port;
+  ASSERT_TRUE(port.RegisterMessageOfType(2, nullptr, 4));
+  EXPECT_EQ(port.CreatedMessages(2), 8);
+  EXPECT_EQ(port.AvailableMessages(2), 8);
+  EXPECT_EQ(port.AvailableMessages(), kFullPool);
+  for (PortQueue queue : {PortQueue::kSynth, PortQueue::kEditor, PortQueue::kDisposal}) {
+    EXPECT_EQ(port.QueueCapacity(queue), 2048 + 4);
+  }
+  // Its pool has room for 12: four messages made past the pool still find a place back.
+  std::vector<Message*> held;
+  for (int i = 0; i < 12; ++i) held.push_back(port.GetAllocatableMessage(2));
+  EXPECT_EQ(port.CreatedMessages(2), 12);
+  for (Message* message : held) port.DisposeOfMessage(message);
+  EXPECT_EQ(port.AvailableMessages(2), 12);
+  EXPECT_EQ(port.QueuedMessages(PortQueue::kDisposal), 0);
 }
 
 TEST_F(MessagePortTest, WithEveryMessageInFlightPostsDoNothing) {

@@ -6,16 +6,23 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <new>
+#include <string>
 #include <vector>
 #if defined(__x86_64__) || defined(_M_X64)
 #include <xmmintrin.h>
 #endif
 
+#include "kit/Signals.h"
 #include "modulation/BindingMap.h"
+#include "modulation/BindingMessage.h"
 #include "plugin/MidiEventList.h"
 #include "plugin/ParameterTable.h"
+#include "support/AudioThread.h"
 #include "support/Options.h"
+#include "support/Paths.h"
 
 // Every plain allocation of this test program is counted per thread, so a test can tell whether a
 // process call allocated. Aligned allocations keep the library's own operators.
@@ -267,6 +274,34 @@ TEST_F(NorvTest, LearnBindsTheNextControllerAndMovesIt) {
   EXPECT_NEAR(norv_->Engine().Target(ParameterTable::kF1Res), 64.0f / 127.0f, 1e-3f);
 }
 
+// The editor names a control by a whole binding when an index and column cannot say it: the
+// binding rides in a message of its own class, and the controller learnt carries that binding.
+TEST_F(NorvTest, LearnRequestCarryingABindingLearnsThatBinding) {
+  Binding described;
+  described.SetPath("Synth");
+  described.SetName("Resonance by the XY pad");
+  described.SetStuffer(&Binding::StuffToValue2);
+  Message prototype;
+  prototype.SetType(MessageType::e_setFilterParameter);
+  prototype.SetValue(0, ParameterTable::kF1Res);
+  prototype.SetValue(1, 0);
+  described.SetPrototype(prototype);
+  auto* request = static_cast<BindingMessage*>(norv_->Port().GetMessage(kBindingMessageClass));
+  ASSERT_NE(request, nullptr);
+  request->SetType(MessageType::e_setTargetLearnBinding);
+  request->SetBinding(described);
+  ASSERT_TRUE(norv_->Port().PostMessageToSynth(request));
+  Process();
+  ASSERT_TRUE(norv_->IsLearning());
+  SendMidi({{10, 0xB1, 7, 127}});
+  Process();
+  ASSERT_EQ(norv_->Bindings().ControllerBindingCount(1, 7), 1);
+  EXPECT_STREQ(norv_->Bindings().ControllerBinding(1, 7, 0)->Name(), "Resonance by the XY pad");
+  SendMidi({{0, 0xB1, 7, 64}});
+  for (int i = 0; i < 100; ++i) Process();
+  EXPECT_NEAR(norv_->Engine().Target(ParameterTable::kF1Res), 64.0f / 127.0f, 1e-3f);
+}
+
 TEST_F(NorvTest, ResetRestoresDefaultsAndClearsControllerBindings) {
   PostToEngine(MessageType::e_setTargetLearnBinding, {ParameterTable::kMix, 0});
   Process();
@@ -299,11 +334,7 @@ TEST_F(NorvTest, OversamplingRequestsOutsideTheResamplersReachAreRefused) {
 // the new factor and sounds, and the change allocates nothing on the audio thread, whatever the
 // factor. Only set-up calls reserve delay lines.
 TEST_F(NorvTest, FactorChangeIsAppliedByTheAudioThreadWithoutAllocatingOrSilence) {
-  constexpr float kPi = 3.14159265f;
-  for (auto& channel : inputs_) {
-    for (int i = 0; i < kFrames; ++i)
-      channel[i] = 0.5f * std::sin(2.0f * kPi * 441.0f * i / 44100.0f);
-  }
+  for (auto& channel : inputs_) channel = TestKit::Sine(441.0, 0.5, kFrames, 44100.0);
   for (int i = 0; i < 4; ++i) Process();
   for (int factor : {4, 1, 2, 4, 1, 8, 16, 2}) {
     SCOPED_TRACE(factor);
@@ -509,3 +540,109 @@ TEST_F(NorvTest, HostFloatingPointModeSurvivesTheBlock) {
   for (float sample : outputs_[0]) EXPECT_TRUE(std::isfinite(sample));
 }
 #endif
+
+TEST_F(NorvTest, EditorSeesTheMIDIActivityTheLastHostChangeAndItsOffset) {
+  EXPECT_FALSE(norv_->TakeMIDIActivity());
+  EXPECT_EQ(norv_->LastAutomationSource(), -1);
+  SendMidi({{0, 0x91, 60, 100}});  // a note for the pitch source
+  norv_->setParameter(ParameterTable::kMix, 0.25f);
+  Process();
+  EXPECT_TRUE(norv_->TakeMIDIActivity());
+  EXPECT_FALSE(norv_->TakeMIDIActivity()) << "taken with the first call";
+  EXPECT_EQ(norv_->LastAutomationSource(), ParameterTable::kMix);
+  norv_->vendorSpecific(Norv::kVendorSpecificCode, 0x4F666658, nullptr, 12.7f);  // "OffX"
+  norv_->vendorSpecific(Norv::kVendorSpecificCode, 0x4F666659, nullptr, -3.0f);  // "OffY"
+  EXPECT_EQ(norv_->EditorOffsetX(), 12);
+  EXPECT_EQ(norv_->EditorOffsetY(), -3);
+}
+
+// An offline bounce makes its set-up calls and loads on the thread that processes, between blocks,
+// with or without a suspend: none of them is taken for a call from inside a block.
+TEST_F(NorvTest, SetUpCallsBetweenBlocksOnTheProcessingThreadAreAllowed) {
+  Process();
+  void* data = nullptr;
+  const int32_t size = norv_->getChunk(&data, false);
+  ASSERT_GT(size, 0);
+  std::vector<char> chunk(static_cast<char*>(data), static_cast<char*>(data) + size);
+  norv_->suspend();
+  norv_->setBlockSize(kFrames);
+  norv_->setSampleRate(48000.0f);
+  norv_->resume();
+  Process();
+  EXPECT_EQ(norv_->setChunk(chunk.data(), size, false), 1);
+  norv_->setBlockSize(kFrames);
+  norv_->setSampleRate(44100.0f);
+  EXPECT_TRUE(norv_->SerializeState(VApplication::Paths::GetTemporaryPath() / "Bounce.tavo", true));
+  Process();
+  for (const auto& channel : outputs_) {
+    for (float sample : channel) ASSERT_TRUE(std::isfinite(sample));
+  }
+}
+
+namespace {
+
+// Runs gDuringBlock when the plug-in asks for the host time, that is inside its block.
+std::function<void(Norv&)> gDuringBlock;
+Norv* gBlockOwner = nullptr;
+
+vst::VstIntPtr HostCallingBackDuringTheBlock(vst::AEffect*, int32_t opcode, int32_t, vst::VstIntPtr,
+                                             void*, float) {
+  if (opcode == vst::audioMasterGetTime && gDuringBlock && gBlockOwner) gDuringBlock(*gBlockOwner);
+  return opcode == vst::audioMasterVersion ? 2400 : 0;
+}
+
+struct CallInsideABlock {
+  const char* function;
+  std::function<void(Norv&)> call;
+};
+
+// Each would allocate, wait for the block gate or touch files on the audio thread.
+const CallInsideABlock kCallsInsideABlock[] = {
+    {"Norv::setSampleRate", [](Norv& norv) { norv.setSampleRate(48000.0f); }},
+    {"Norv::setBlockSize", [](Norv& norv) { norv.setBlockSize(512); }},
+    {"Norv::resume", [](Norv& norv) { norv.resume(); }},
+    {"Norv::getChunk",
+     [](Norv& norv) {
+       void* data = nullptr;
+       norv.getChunk(&data, false);
+     }},
+    {"Norv::setChunk",
+     [](Norv& norv) {
+       char text[] = "<root StateVersion=\"2.2\"/>";
+       norv.setChunk(text, static_cast<int32_t>(sizeof text - 1), false);
+     }},
+    {"Norv::SerializeState",
+     [](Norv& norv) {
+       norv.SerializeState(VApplication::Paths::GetTemporaryPath() / "Inside.tavo", false);
+     }},
+};
+
+// One block of a fresh instance whose host answers the time request with `call`.
+void RunABlockThatCalls(const std::function<void(Norv&)>& call) {
+  constexpr int kBlock = 64;
+  Norv norv(HostCallingBackDuringTheBlock);
+  norv.setSampleRate(44100.0f);
+  norv.setBlockSize(kBlock);
+  norv.resume();
+  std::vector<float> in(kBlock, 0.25f);
+  std::vector<float> left(kBlock);
+  std::vector<float> right(kBlock);
+  float* inputs[4] = {in.data(), in.data(), in.data(), in.data()};
+  float* outputs[2] = {left.data(), right.data()};
+  gBlockOwner = &norv;
+  gDuringBlock = call;
+  norv.processReplacing(inputs, outputs, kBlock);
+  gDuringBlock = nullptr;
+  gBlockOwner = nullptr;
+}
+
+}  // namespace
+
+TEST(NorvThreadChecksDeathTest, SetUpCallsFromInsideABlockAbortWhereChecksAreOn) {
+  if (!TAVO_THREAD_CHECKS_ON) GTEST_SKIP() << "thread checks are compiled out of this build";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const CallInsideABlock& c : kCallsInsideABlock) {
+    EXPECT_DEATH(RunABlockThatCalls(c.call), std::string("Thread check failed in ") + c.function +
+                                                 ": called inside an audio block");
+  }
+}

@@ -24,8 +24,8 @@ vst::VstIntPtr QuietHost(vst::AEffect*, int32_t opcode, int32_t, vst::VstIntPtr,
 
 // Every base set to `base` and every LFO1 depth to `depth`: a torn reading mixes the two states.
 std::string UniformDocument(float base, float depth, int oversample) {
-  NorvState::PluginState state;
-  state.engine = NorvState::DefaultEngineState();
+  PluginState state;
+  state.engine = StateDocument::DefaultEngineState();
   for (auto& row : state.engine.rows) {
     row[0] = base;
     row[2] = depth;
@@ -33,7 +33,7 @@ std::string UniformDocument(float base, float depth, int oversample) {
   state.engine.unipolar[3] = depth < 0.0f ? 0 : 1;
   state.oversample = oversample;
   VFoundation::XmlDocument document;
-  NorvState::WriteStateDocument(document, state, "Stress");
+  StateDocument::Write(document, state, "Stress");
   return document.Print();
 }
 
@@ -41,9 +41,9 @@ std::string UniformDocument(float base, float depth, int oversample) {
 bool UniformValues(const std::string& chunk, float& base, float& depth, int& oversample) {
   VFoundation::XmlDocument document;
   if (!document.Parse(chunk, "root")) return false;
-  NorvState::PluginState state;
+  PluginState state;
   std::string name;
-  if (!NorvState::ReadStateDocument(document, state, name) || !state.hasEngine) return false;
+  if (!StateDocument::Read(document, state, name) || !state.hasEngine) return false;
   base = state.engine.rows[0][0];
   depth = state.engine.rows[0][2];
   oversample = state.oversample;

@@ -573,7 +573,7 @@ TEST_F(StateTest, NullOrEmptyChunkIsRefused) {
 // The engine element alone: only values away from their defaults are written, and reading fills the
 // rest with defaults.
 TEST(StateDocumentTest, EngineElementWritesOnlyWhatDiffersFromTheDefaults) {
-  NorvState::EngineState state = NorvState::DefaultEngineState();
+  EngineState state = StateDocument::DefaultEngineState();
   state.rows[kMix][0] += 5e-7f;     // too close to the default to store
   state.rows[kMix][2] = 5e-7f;      // too small a depth to store
   state.rows[kLFO1Rate][0] = 0.0f;  // away from the default 0.5
@@ -581,14 +581,14 @@ TEST(StateDocumentTest, EngineElementWritesOnlyWhatDiffersFromTheDefaults) {
   state.unipolar[11] = 0;
   VFoundation::XmlDocument document;
   document.CreateNew("root");
-  NorvState::WriteEngineState(document.Root(), state);
+  StateDocument::WriteEngineState(document.Root(), state);
   EXPECT_EQ(document.Print(),
             "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
             "<root Ver=\"2.1\" LinkOffset=\"0\" C0Value=\"0\" C1Value=\"0\" "
             "Polar_C2=\"false\" "
             "LFO1Rate_Actual=\"0\" F1Cutoff_LFO2=\"-0.25\" />\n");
-  NorvState::EngineState read;
-  NorvState::ReadEngineState(document.Root(), read);
+  EngineState read;
+  StateDocument::ReadEngineState(document.Root(), read);
   EXPECT_EQ(read.unipolar[11], 0);
   EXPECT_EQ(read.unipolar[10], 1);
   EXPECT_FLOAT_EQ(read.rows[kLFO1Rate][0], 0.0f);

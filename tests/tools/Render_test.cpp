@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "Common/VSTi/VstAbi.h"
+#include "kit/Measure.h"
 #include "support/DynamicLibrary.h"
 #include "tools/render/AudioFile.h"
 #include "tools/render/MidiSchedule.h"
@@ -204,9 +206,7 @@ TEST(Render, OutputEqualsDrivingThePluginDirectly) {
 }
 
 double RmsOfFirst(const StereoAudio& audio, size_t frames) {
-  double sum = 0.0;
-  for (size_t i = 0; i < frames; ++i) sum += audio.left[i] * audio.left[i];
-  return std::sqrt(sum / static_cast<double>(frames));
+  return TestKit::Rms(std::span(audio.left).first(frames));
 }
 
 // A 5 kHz tone through a low pass set near 100 Hz: without settling the filter starts fully

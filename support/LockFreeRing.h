@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace VFoundation {
+
 // Each slot is either empty (nullptr) or holds one item. Two counters, free entries and used
 // entries, admit an adder or a taker before it searches: an adder reserves a free entry, claims an
 // empty slot from the write cursor by compare-and-swap, advances the cursor and publishes the entry
@@ -109,3 +111,5 @@ class LockFreeRing {
   std::atomic<int32_t> writeCursor_{0};
   std::atomic<int32_t> readCursor_{0};
 };
+
+}  // namespace VFoundation

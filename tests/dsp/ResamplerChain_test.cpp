@@ -1,4 +1,7 @@
-// Tests of the half-band designer, the 2x stages and the resampler chain.
+// Tests of the resampler chain: stage choice per ratio, the 2x pair's response and latency, block
+// handling, fractional ratios, recovery and reset.
+#include "dsp/ResamplerChain.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,13 +10,11 @@
 #include <complex>
 #include <cstdint>
 #include <limits>
-#include <numbers>
 #include <vector>
 
-#include "dsp/DownsamplerStageIIR.h"
-#include "dsp/PolyphaseIir2Designer.h"
-#include "dsp/ResamplerChain.h"
 #include "dsp/UpsamplerStageIIR.h"
+#include "kit/Measure.h"
+#include "kit/Signals.h"
 
 namespace VDSP {
 namespace {
@@ -25,12 +26,7 @@ constexpr double kBaseRate = 44100.0;
 // Sine with a period of whole samples when cyclesPerSample is a ratio of small integers, computed
 // in double so the input itself adds no spurs.
 std::vector<float> Sine(double cyclesPerSample, size_t length, double amplitude = 1.0) {
-  std::vector<float> signal(length);
-  for (size_t n = 0; n < length; ++n) {
-    signal[n] = static_cast<float>(
-        amplitude * std::sin(2.0 * std::numbers::pi * cyclesPerSample * static_cast<double>(n)));
-  }
-  return signal;
+  return TestKit::Sine(cyclesPerSample, amplitude, length, 1.0);
 }
 
 // Complex amplitude of the component at cyclesPerSample over signal[start, start + length). With a
@@ -39,15 +35,13 @@ std::complex<double> Tone(const std::vector<float>& signal, size_t start, size_t
                           double cyclesPerSample) {
   std::complex<double> sum = 0.0;
   for (size_t n = 0; n < length; ++n) {
-    const double phase = 2.0 * std::numbers::pi * cyclesPerSample * static_cast<double>(n + start);
+    const double phase = 2.0 * TestKit::kPi * cyclesPerSample * static_cast<double>(n + start);
     sum += static_cast<double>(signal[start + n]) * std::polar(1.0, -phase);
   }
   return sum * (2.0 / static_cast<double>(length));
 }
 
-double Db(double ratio) {
-  return 20.0 * std::log10(ratio);
-}
+using TestKit::Db;
 
 // Both outputs of a conversion.
 struct Converted {
@@ -76,94 +70,6 @@ Converted Convert(ResamplerChain& chain, const std::vector<float>& input, int bl
 void Configure(ResamplerChain& chain, double inputRate, double outputRate, int maxFrames) {
   chain.SetRates(inputRate, outputRate);
   chain.Prepare(maxFrames);
-}
-
-// --- Designer ---------------------------------------------------------------------------------
-
-struct CoefficientCase {
-  int count;
-  double transition;
-  int index;
-  double expected;
-};
-
-TEST(PolyphaseIir2Designer, MatchesReferenceCoefficients) {
-  const CoefficientCase cases[] = {
-      {9, 0.05, 0, 0.02881721},
-      {9, 0.05, 8, 0.94755807},
-      {1, 0.4921875, 0, 0.33338354},
-  };
-  for (const CoefficientCase& c : cases) {
-    std::vector<double> coefficients(static_cast<size_t>(c.count));
-    ASSERT_TRUE(
-        PolyphaseIir2Designer::ComputeCoefficients(coefficients.data(), c.count, c.transition));
-    EXPECT_NEAR(coefficients[static_cast<size_t>(c.index)], c.expected, 5e-9)
-        << "N = " << c.count << ", t = " << c.transition << ", index " << c.index;
-  }
-}
-
-TEST(PolyphaseIir2Designer, CoefficientsRiseInsideTheUnitInterval) {
-  const std::pair<int, double> designs[] = {{9, 0.05},    {5, 0.25},     {3, 0.375},    {2, 0.4375},
-                                            {2, 0.46875}, {2, 0.484375}, {1, 0.4921875}};
-  for (const auto& [count, transition] : designs) {
-    std::vector<double> a(static_cast<size_t>(count));
-    ASSERT_TRUE(PolyphaseIir2Designer::ComputeCoefficients(a.data(), count, transition));
-    for (int i = 0; i < count; ++i) {
-      EXPECT_GT(a[i], 0.0);
-      EXPECT_LT(a[i], 1.0);
-      if (i > 0) {
-        EXPECT_GT(a[i], a[i - 1]) << "N = " << count << ", index " << i;
-      }
-    }
-  }
-}
-
-TEST(PolyphaseIir2Designer, RejectsArgumentsOutsideTheDesignRange) {
-  double a[4] = {1.0, 1.0, 1.0, 1.0};
-  EXPECT_FALSE(PolyphaseIir2Designer::ComputeCoefficients(a, 0, 0.1));
-  EXPECT_FALSE(PolyphaseIir2Designer::ComputeCoefficients(a, 4, 0.0));
-  EXPECT_FALSE(PolyphaseIir2Designer::ComputeCoefficients(a, 4, 0.5));
-  EXPECT_FALSE(
-      PolyphaseIir2Designer::ComputeCoefficients(a, 4, std::numeric_limits<double>::quiet_NaN()));
-  for (double value : a) EXPECT_EQ(value, 0.0);
-}
-
-// --- Stages -----------------------------------------------------------------------------------
-
-// The stereo loop runs four allpass chains as vector lanes; the one-channel loop is its scalar
-// reference. Both channels of the stereo loop, on SSE2 and on the scalar twin, must give the bits
-// of two one-channel stages, for odd and even coefficient counts.
-template <class Stage>
-void ExpectStereoMatchesMono(double transition, bool upsampling) {
-  constexpr int kLowRateFrames = 200;
-  // An upsampling stage reads one and writes two samples per low-rate frame, a downsampling one the
-  // other way round.
-  const size_t inFrames = kLowRateFrames * (upsampling ? 1 : 2);
-  const size_t outFrames = kLowRateFrames * (upsampling ? 2 : 1);
-  const std::vector<float> left = Sine(0.1, inFrames);
-  const std::vector<float> right = Sine(0.3, inFrames, 0.5);
-  Stage monoLeft(transition), monoRight(transition), vector(transition), scalar(transition);
-  std::vector<float> expectLeft(outFrames), expectRight(outFrames);
-  monoLeft.Process(expectLeft.data(), left.data(), kLowRateFrames);
-  monoRight.Process(expectRight.data(), right.data(), kLowRateFrames);
-  std::vector<float> outLeft(outFrames), outRight(outFrames);
-  vector.Process(outLeft.data(), outRight.data(), left.data(), right.data(), kLowRateFrames);
-  EXPECT_EQ(outLeft, expectLeft);
-  EXPECT_EQ(outRight, expectRight);
-  scalar.template ProcessWith<Float4Scalar>(outLeft.data(), outRight.data(), left.data(),
-                                            right.data(), kLowRateFrames);
-  EXPECT_EQ(outLeft, expectLeft);
-  EXPECT_EQ(outRight, expectRight);
-}
-
-TEST(ResamplerStage, StereoLanesMatchTheScalarReference) {
-  ExpectStereoMatchesMono<UpsamplerStageIIR<9>>(0.05, true);
-  ExpectStereoMatchesMono<UpsamplerStageIIR<2>>(0.4375, true);
-  ExpectStereoMatchesMono<UpsamplerStageIIR<1>>(0.4921875, true);
-  ExpectStereoMatchesMono<DownsamplerStageIIR<9>>(0.05, false);
-  ExpectStereoMatchesMono<DownsamplerStageIIR<5>>(0.25, false);
-  ExpectStereoMatchesMono<DownsamplerStageIIR<2>>(0.4375, false);
-  ExpectStereoMatchesMono<DownsamplerStageIIR<1>>(0.4921875, false);
 }
 
 // --- Chain configuration ----------------------------------------------------------------------
@@ -287,7 +193,7 @@ TEST(ResamplerChain, Factor2PairIsTheNineSectionAllpass) {
     const std::complex<double> measured = Tone(downRun.left, kSettle, kLength - kSettle, cycles) /
                                           Tone(input, kSettle, kLength - kSettle, cycles);
     std::complex<double> expected = 1.0;
-    const std::complex<double> zInverse = std::polar(1.0, -2.0 * std::numbers::pi * cycles);
+    const std::complex<double> zInverse = std::polar(1.0, -2.0 * TestKit::kPi * cycles);
     for (int i = 0; i < 9; ++i) {
       const double a = reference.Coefficient(i);
       expected *= (a + zInverse) / (1.0 + a * zInverse);
@@ -315,7 +221,7 @@ TEST(ResamplerChain, Factor2PairDelaysLowFrequenciesByTheDesignedLatency) {
   const Converted run = Convert(down, Convert(up, input, 256).left, 512);
   const double phase =
       std::arg(Tone(run.left, 4000, 4000, kCycles) / Tone(input, 4000, 4000, kCycles));
-  const double delay = -phase / (2.0 * std::numbers::pi * kCycles);
+  const double delay = -phase / (2.0 * TestKit::kPi * kCycles);
   EXPECT_NEAR(delay, expectedDelay, 0.01);
   EXPECT_NEAR(expectedDelay, 3.68, 0.01);
 }
@@ -488,7 +394,7 @@ TEST(ResamplerChain, NonPowerOfTwoRatioKeepsPitchAndLevel) {
     EXPECT_NEAR(std::abs(tone), 1.0, c.levelTolerance);
     double residual = 0.0;
     for (size_t n = start; n < start + window; ++n) {
-      const double phase = 2.0 * std::numbers::pi * cycles * static_cast<double>(n);
+      const double phase = 2.0 * TestKit::kPi * cycles * static_cast<double>(n);
       const double error = run.left[n] - std::real(tone * std::polar(1.0, phase));
       residual += error * error;
     }
