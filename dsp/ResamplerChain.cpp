@@ -98,7 +98,6 @@ bool ResamplerChain::SetRates(double inputRateHz, double outputRateHz) {
   if (changed) {
     // Memories of stages that were idle hold a stale tail of an old signal.
     for (int i = 0; i < stageCount; ++i) activeStages_[i]->Reset();
-    carries_ = {};
   }
 
   fractionalOn_ = std::fabs(remaining - 1.0) > kRatioTolerance;

@@ -234,16 +234,27 @@ XmlNode XmlNode::AddObject(const char* className, std::string_view name, int ver
   return XmlNode(child);
 }
 
+namespace {
+
+// An object of class `wanted` is a child whose tag, or whose "class" attribute, is that name.
+bool IsObjectOf(const TiXmlElement& child, std::string_view wanted) {
+  const char* classAttribute = child.Attribute("class");
+  return child.ValueStr() == wanted || (classAttribute && wanted == classAttribute);
+}
+
+std::string_view ObjectName(const TiXmlElement& child) {
+  const char* name = child.Attribute("name");
+  return name ? name : "";
+}
+
+}  // namespace
+
 XmlNode XmlNode::FindObject(const char* className, std::string_view name) const {
   if (!element_ || !className) return XmlNode();
-  const std::string_view wanted(className);
   const std::string wantedName = RepairedUtf8(name);
   for (TiXmlElement* child = element_->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
-    const char* classAttribute = child->Attribute("class");
-    if (child->ValueStr() != wanted && !(classAttribute && wanted == classAttribute)) continue;
-    const char* childName = child->Attribute("name");
-    if (std::string_view(childName ? childName : "") == wantedName) return XmlNode(child);
+    if (IsObjectOf(*child, className) && ObjectName(*child) == wantedName) return XmlNode(child);
   }
   return XmlNode();
 }
@@ -251,13 +262,9 @@ XmlNode XmlNode::FindObject(const char* className, std::string_view name) const 
 std::unordered_map<std::string, XmlNode> XmlNode::ObjectsByName(const char* className) const {
   std::unordered_map<std::string, XmlNode> objects;
   if (!element_ || !className) return objects;
-  const std::string_view wanted(className);
   for (TiXmlElement* child = element_->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
-    const char* classAttribute = child->Attribute("class");
-    if (child->ValueStr() != wanted && !(classAttribute && wanted == classAttribute)) continue;
-    const char* childName = child->Attribute("name");
-    objects.emplace(childName ? childName : "", XmlNode(child));
+    if (IsObjectOf(*child, className)) objects.emplace(ObjectName(*child), XmlNode(child));
   }
   return objects;
 }
