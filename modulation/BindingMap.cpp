@@ -305,7 +305,10 @@ int32_t BindingMap::ReflectMessageToHost(const Message& message, IAutomationDele
   const float value = binding->GetPopper()(message);
   SetVSTParameter(index, value);
   binding->RestAt(value);
-  host.SetParameterAutomated(index, value);
+  // The sender told the host of its own parameter; a host parameter bound to it elsewhere (the
+  // assignable ones) still hears it from here.
+  const bool told = message.HostToldBySender() && index == message.Value(0).AsInt();
+  if (!told) host.SetParameterAutomated(index, value);
   return index;
 }
 

@@ -97,7 +97,8 @@ class BindingMap {
 
   // The reverse path for one message the engine handled: unless it came from a binding, finds the
   // host binding with a matching prototype, reads the value with its popper, stores it and tells
-  // the host. Answers the host index or -1. audio thread.
+  // the host (unless the sender told it already, for the parameter's own host index). Answers the
+  // host index or -1. audio thread.
   int32_t ReflectMessageToHost(const Message& message, IAutomationDelegate& host);
 
   // save: "HostParameters" (62 floats) and, per non-empty controller slot, "MIDI%dCC%dBindingCount"

@@ -217,12 +217,14 @@ Message::~Message() = default;
 Message::Message(const Message& other) : class_(other.class_) {
   CopyFrom(other);
   noEcho_ = other.noEcho_;
+  hostToldBySender_ = other.hostToldBySender_;
 }
 
 Message& Message::operator=(const Message& other) {
   if (this != &other) {
     CopyFrom(other);
     noEcho_ = other.noEcho_;
+    hostToldBySender_ = other.hostToldBySender_;
   }
   return *this;
 }
@@ -230,6 +232,7 @@ Message& Message::operator=(const Message& other) {
 void Message::Reset() {
   type_ = MessageType::e_noMessage;
   noEcho_ = false;
+  hostToldBySender_ = false;
   for (int32_t& index : indices_) index = -1;
   for (MessageValue& value : values_) value.Clear();
 }

@@ -140,6 +140,11 @@ class Message {
   void SetNoEcho(bool noEcho) { noEcho_ = noEcho; }
   bool FromBinding() const { return noEcho_; }
   void SetFromBinding(bool fromBinding) { noEcho_ = fromBinding; }
+  // Set by an editor that has told the host of the parameter change itself, from the host's own
+  // thread and inside the user's gesture: the engine then stores the host value without telling
+  // the host again from the audio thread.
+  bool HostToldBySender() const { return hostToldBySender_; }
+  void SetHostToldBySender(bool told) { hostToldBySender_ = told; }
 
   int32_t Index(MessageIndex which) const { return indices_[static_cast<int>(which)]; }
   void SetIndex(MessageIndex which, int32_t value) { indices_[static_cast<int>(which)] = value; }
@@ -161,6 +166,7 @@ class Message {
   MessageClassId class_;
   MessageType type_ = MessageType::e_noMessage;
   bool noEcho_ = false;
+  bool hostToldBySender_ = false;
   int32_t indices_[kIndexCount];
   MessageValue values_[kValueCount];
 };

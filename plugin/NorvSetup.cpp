@@ -49,6 +49,8 @@ Norv::Norv(vst::HostCallback host) : SynthBase(host, 0, kNumHostParameters) {
 }
 
 Norv::~Norv() {
+  // The editor points at this object, its message port and its bindings.
+  DestroyEditor();
   PerformShutdown();
   SynthInfo::InstanceDestroyed();
 }

@@ -299,6 +299,25 @@ void XmlNode::SetText(std::string_view text) {
   }
 }
 
+std::vector<XmlNode> XmlNode::Children() const {
+  std::vector<XmlNode> children;
+  if (!element_) return children;
+  for (TiXmlElement* child = element_->FirstChildElement(); child;
+       child = child->NextSiblingElement()) {
+    children.emplace_back(child);
+  }
+  return children;
+}
+
+std::vector<std::pair<std::string, std::string>> XmlNode::Attributes() const {
+  std::vector<std::pair<std::string, std::string>> attributes;
+  if (!element_) return attributes;
+  for (const TiXmlAttribute* a = element_->FirstAttribute(); a; a = a->Next()) {
+    attributes.emplace_back(a->NameTStr(), a->ValueStr());
+  }
+  return attributes;
+}
+
 std::string XmlNode::Tag() const {
   return element_ ? element_->ValueStr() : std::string();
 }

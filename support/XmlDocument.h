@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -56,6 +57,10 @@ class XmlNode {
   std::unordered_map<std::string, XmlNode> ObjectsByName(const char* className) const;
   // The object's "version" attribute; 1 when missing.
   int ObjectVersion() const;
+  // Every child element in document order, whatever its tag.
+  std::vector<XmlNode> Children() const;
+  // Every attribute as name and value, in document order.
+  std::vector<std::pair<std::string, std::string>> Attributes() const;
 
   std::string Text() const;
   void SetText(std::string_view text);

@@ -3,7 +3,7 @@
 # Uses the presets in System/Presets/*.tavo when there are any, else built-in settings. Every
 # sound gets the demo's drums on the sidechain inputs 3+4; the sounds played from notes also get
 # the chord's arpeggio on MIDI channel 3. Makes a spectrogram PNG beside every file when sox is
-# installed.
+# installed, and a picture of the editor showing each preset ("<name>-editor.png").
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
@@ -15,12 +15,18 @@ RENDERER="$2"
 PLUGIN="$3"
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SIGNAL_TOOL="${TAVO_DEMO_SIGNAL:-$(dirname "$RENDERER")/tavo-demo-signal}"
+# The editor's pictures: the picture program beside the renderer, the skins and images in the
+# build's resource folder beside the plug-in's folder.
+SHOT_TOOL="${TAVO_EDITOR_SHOT:-$(dirname "$RENDERER")/tavo-editor-shot}"
+RESOURCES="${TAVO_RESOURCES:-$(dirname "$(dirname "$PLUGIN")")/Resources}"
 TEMPO=120
 
 die() { echo "demo: error: $*" >&2; exit 1; }
 [ -x "$RENDERER" ] || die "renderer not found: $RENDERER"
 [ -f "$PLUGIN" ] || die "plug-in not found: $PLUGIN"
 [ -x "$SIGNAL_TOOL" ] || die "demo-signal generator not found: $SIGNAL_TOOL (build tavo-demo-signal)"
+[ -x "$SHOT_TOOL" ] || die "editor picture program not found: $SHOT_TOOL (build tavo-editor-shot)"
+[ -d "$RESOURCES" ] || die "resource folder not found: $RESOURCES"
 mkdir -p "$OUTDIR"
 OUTDIR="$(cd "$OUTDIR" && pwd)"
 
@@ -74,12 +80,20 @@ render() {  # name, renderer options...
   spectrogram "$out" "$name"
 }
 
+editor_picture() {  # name, [preset file]
+  local out; out="$OUTDIR/$(slug "$1")-editor.png"
+  local preset=()
+  if [ $# -gt 1 ]; then preset=(--preset "$2"); fi
+  "$SHOT_TOOL" "$RESOURCES" "$out" ${preset[@]+"${preset[@]}"}
+}
+
 shopt -s nullglob
 PRESETS=("$ROOT"/System/Presets/*.tavo)
 shopt -u nullglob
 if [ ${#PRESETS[@]} -gt 0 ]; then
   for preset in "${PRESETS[@]}"; do
     render "$(basename "${preset%.tavo}")" --preset "$preset"
+    editor_picture "$(basename "${preset%.tavo}")" "$preset"
   done
 else
   for sound in "${SOUNDS[@]}"; do
@@ -88,6 +102,7 @@ else
     for setting in ${sound#*|}; do args+=(--set "$setting"); done
     render "$name" "${args[@]}"
   done
+  editor_picture "default"
 fi
 
 echo

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstring>
+#include <mutex>
 
 namespace vst {
 namespace {
@@ -95,7 +96,41 @@ VstIntPtr OnMainsChanged(AudioEffectX& e, VstInt32, VstIntPtr value, void*, floa
 }
 VstIntPtr OnEditIdle(AudioEffectX& e, VstInt32, VstIntPtr, void*, float) {
   e.editIdle();
+  std::lock_guard lock(e.EditorMutex());
+  if (AEffEditor* editor = e.getEditor()) editor->idle();
   return 0;
+}
+VstIntPtr OnEditGetRect(AudioEffectX& e, VstInt32, VstIntPtr, void* ptr, float) {
+  std::lock_guard lock(e.EditorMutex());
+  AEffEditor* editor = e.getEditor();
+  if (!editor || !ptr) return 0;
+  return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
+}
+VstIntPtr OnEditOpen(AudioEffectX& e, VstInt32, VstIntPtr, void* ptr, float) {
+  std::lock_guard lock(e.EditorMutex());
+  AEffEditor* editor = e.getEditor();
+  if (!editor || !ptr) return 0;
+  return editor->open(ptr) ? 1 : 0;
+}
+VstIntPtr OnEditClose(AudioEffectX& e, VstInt32, VstIntPtr, void*, float) {
+  std::lock_guard lock(e.EditorMutex());
+  if (AEffEditor* editor = e.getEditor()) editor->close();
+  return 0;
+}
+VstIntPtr OnEditKeyDown(AudioEffectX& e, VstInt32 index, VstIntPtr value, void*, float opt) {
+  std::lock_guard lock(e.EditorMutex());
+  AEffEditor* editor = e.getEditor();
+  return editor &&
+                 editor->onKeyDown(index, static_cast<VstInt32>(value), static_cast<VstInt32>(opt))
+             ? 1
+             : 0;
+}
+VstIntPtr OnEditKeyUp(AudioEffectX& e, VstInt32 index, VstIntPtr value, void*, float opt) {
+  std::lock_guard lock(e.EditorMutex());
+  AEffEditor* editor = e.getEditor();
+  return editor && editor->onKeyUp(index, static_cast<VstInt32>(value), static_cast<VstInt32>(opt))
+             ? 1
+             : 0;
 }
 VstIntPtr OnIdentify(AudioEffectX&, VstInt32, VstIntPtr, void*, float) {
   return kEffectIdentify;
@@ -193,7 +228,12 @@ constexpr std::array<Handler, kOpcodeCount> MakeHandlerTable() {
   table[effSetSampleRate] = OnSetSampleRate;
   table[effSetBlockSize] = OnSetBlockSize;
   table[effMainsChanged] = OnMainsChanged;
+  table[effEditGetRect] = OnEditGetRect;
+  table[effEditOpen] = OnEditOpen;
+  table[effEditClose] = OnEditClose;
   table[effEditIdle] = OnEditIdle;
+  table[effEditKeyDown] = OnEditKeyDown;
+  table[effEditKeyUp] = OnEditKeyUp;
   table[effIdentify] = OnIdentify;
   table[effGetChunk] = OnGetChunk;
   table[effSetChunk] = OnSetChunk;
@@ -246,10 +286,25 @@ AudioEffectX::AudioEffectX(HostCallback host, VstInt32 numPrograms, VstInt32 num
   effect_.processDoubleReplacing = ProcessDoubleTrampoline;
 }
 
+void AudioEffectX::setEditor(std::unique_ptr<AEffEditor> editor) {
+  std::lock_guard lock(editorMutex_);
+  editor_ = std::move(editor);
+  hasEditor(editor_ != nullptr);
+}
+
+void AudioEffectX::DestroyEditor() {
+  std::lock_guard lock(editorMutex_);
+  if (!editor_) return;
+  if (editor_->isOpen()) editor_->close();
+  editor_.reset();
+}
+
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) {
   if (opcode == effClose) {
-    // The host gives up the plug-in: it must not be touched after this call.
+    // The host gives up the plug-in: it must not be touched after this call. The editor goes
+    // first, while the plug-in it points at is whole.
+    DestroyEditor();
     close();
     delete this;
     return 1;

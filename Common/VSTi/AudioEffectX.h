@@ -2,6 +2,10 @@
 // and gives the VST 2.4 default answer for every opcode a plug-in does not override.
 #pragma once
 
+#include <memory>
+#include <mutex>
+
+#include "Common/VSTi/AEffEditor.h"
 #include "Common/VSTi/VstAbi.h"
 
 namespace vst {
@@ -68,6 +72,15 @@ class AudioEffectX {
   virtual VstInt32 getNumMidiOutputChannels() { return 0; }
   virtual void editIdle() {}
 
+  // --- The editor -------------------------------------------------------------------------------
+  // The plug-in owns its editor from creation to effClose; attaching one sets the editor flag.
+  // Set-up thread, before the host sees the AEffect.
+  void setEditor(std::unique_ptr<AEffEditor> editor);
+  AEffEditor* getEditor() const { return editor_.get(); }
+  // Hosts call the editor opcodes from different threads (Ardour: open and idle from one thread,
+  // keys from another); this lock serializes them and is never taken by the audio thread.
+  std::recursive_mutex& EditorMutex() { return editorMutex_; }
+
   // The dispatcher: each opcode goes to its own small handler. Null pointers where the opcode needs
   // a text or record answer 0 and write nothing.
   virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -108,11 +121,18 @@ class AudioEffectX {
     effect_.flags = state ? (effect_.flags | flag) : (effect_.flags & ~flag);
   }
 
+  // Closes and destroys the editor before the plug-in it points at goes. UI thread
+  void DestroyEditor();
+
   AEffect effect_{};
   HostCallback host_ = nullptr;
   float sampleRate_ = 44100.0f;
   VstInt32 blockSize_ = 1024;
   VstInt32 currentProgram_ = 0;
+
+ private:
+  std::recursive_mutex editorMutex_;
+  std::unique_ptr<AEffEditor> editor_;
 };
 
 }  // namespace vst

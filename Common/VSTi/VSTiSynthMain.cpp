@@ -1,6 +1,7 @@
 // The library's entry points: the VST 2.4 entry under both names hosts look up, the standalone
 // exports, and the load and unload hooks that start and stop the process-wide factory.
 #include "Common/VSTi/VstAbi.h"
+#include "editor/EditorFactory.h"
 #include "plugin/Norv.h"
 #include "plugin/StandaloneWrapper.h"
 #include "plugin/SynthInfo.h"
@@ -16,6 +17,15 @@
 
 namespace {
 
+// Without an editor the plug-in still works; the host then shows its own generic controls.
+void AttachEditor(Norv& plugin) {
+  try {
+    plugin.setEditor(CreateEditor(plugin));
+  } catch (...) {
+    VFoundation::LogUnknownException("AttachEditor");
+  }
+}
+
 vst::AEffect* CreatePlugin(vst::HostCallback host) {
   VFoundation::LinkLibraryHooks();
   if (!host) return nullptr;
@@ -25,7 +35,9 @@ vst::AEffect* CreatePlugin(vst::HostCallback host) {
     SynthInfo* info = SynthInfo::Instance();
     if (!info) return nullptr;
     Norv* plugin = info->NewSynth(host);
-    return plugin ? plugin->GetAeffect() : nullptr;
+    if (!plugin) return nullptr;
+    AttachEditor(*plugin);
+    return plugin->GetAeffect();
   } catch (const char* text) {
     VFoundation::Log("Caught exception in main: %s\n", text ? text : "");
   } catch (...) {

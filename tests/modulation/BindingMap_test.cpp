@@ -531,6 +531,22 @@ TEST_F(ReversePathTest, TellsTheHostUnlessTheMessageCameFromABinding) {
   EXPECT_EQ(host_.automated.size(), 1u);
 }
 
+// An editor that told the host of its user's edit itself (from the host's thread, inside the
+// gesture) keeps the engine from telling it a second time from the audio thread; the host value
+// is stored all the same, so the host reads back what it was told.
+TEST_F(ReversePathTest, AnEditTheSenderToldTheHostIsStoredButNotToldAgain) {
+  Message knob = EditorMessage(MessageType::e_setFilterParameter, 34, 0, 0.7f);
+  knob.SetHostToldBySender(true);
+  EXPECT_EQ(map_.ReflectMessageToHost(knob, host_), 34);
+  EXPECT_TRUE(host_.automated.empty());
+  EXPECT_FLOAT_EQ(map_.GetVSTParameter(34), 0.7f);
+
+  Message copy = knob;
+  EXPECT_TRUE(copy.HostToldBySender()) << "a copy keeps the flag";
+  knob.Reset();
+  EXPECT_FALSE(knob.HostToldBySender()) << "a message back in its pool forgets it";
+}
+
 TEST_F(BindingMapTest, BindingsDocumentRoundTripsIntoAFreshMap) {
   for (int32_t i = 0; i < BindingMap::kHostParameters; ++i) {
     map_.SetVSTParameter(i, static_cast<float>(i) / 64.0f);

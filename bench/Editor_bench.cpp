@@ -1,0 +1,110 @@
+// The editor's costs on the GUI thread, headless (the same toolkit code and drawing back end the
+// window uses): the first open, a full-frame repaint, and the 40 ms tick of an open editor where
+// nothing changes, whose share of one core is what an idle open editor costs.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "editor/Editor.h"
+#include "editor/EditorControlClasses.h"
+#include "plugin/Norv.h"
+#include "support/gui/CtrlRoot.h"
+#include "support/gui/RootWindow.h"
+
+namespace {
+
+vst::VstIntPtr QuietHost(vst::AEffect*, int32_t opcode, int32_t, vst::VstIntPtr, void*, float) {
+  return opcode == vst::audioMasterVersion ? 2400 : 0;
+}
+
+constexpr double kTickSeconds = 0.040;
+
+EditorOptions HeadlessOptions() {
+  EditorOptions options;
+  options.resources = TAVO_RESOURCES_DIR;
+  options.openWindow = [](VGui::CtrlRoot& root, uintptr_t, VGui::Size logical, float scale,
+                          std::string&) {
+    return std::make_unique<VGui::RootWindow>(root, logical, scale);
+  };
+  return options;
+}
+
+// An editor opened as a host opens it, with its first frame drawn.
+struct OpenEditor {
+  Norv plugin{QuietHost};
+  Editor editor{plugin, HeadlessOptions()};
+  std::vector<VGui::Rect> changed;
+
+  OpenEditor() {
+    editor.open(nullptr);
+    Frame();
+  }
+  ~OpenEditor() { editor.close(); }
+  VGui::RootWindow& Window() { return *editor.Root().Window(); }
+  size_t Frame() {
+    changed.clear();
+    Window().RenderFrame(changed);
+    return changed.size();
+  }
+};
+
+// Skins read, images decoded, controls built, every value brought up to date, the first frame.
+void BM_EditorFirstOpen(benchmark::State& state) {
+  RegisterEditorControlClasses();
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto plugin = std::make_unique<Norv>(QuietHost);
+    state.ResumeTiming();
+    {
+      Editor editor(*plugin, HeadlessOptions());
+      editor.open(nullptr);
+      std::vector<VGui::Rect> changed;
+      editor.Root().Window()->RenderFrame(changed);
+      benchmark::DoNotOptimize(changed.data());
+      editor.close();
+    }
+    state.PauseTiming();
+    plugin.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_EditorFirstOpen)->Unit(benchmark::kMillisecond);
+
+void BM_EditorFullRepaint(benchmark::State& state) {
+  RegisterEditorControlClasses();
+  const float scale = float(state.range(0));
+  OpenEditor open;
+  VGui::CtrlRoot& root = open.editor.Root();
+  root.SetScale(scale);
+  for (auto _ : state) {
+    root.InvalidateRootRect(root.LocalBounds());
+    benchmark::DoNotOptimize(open.Frame());
+  }
+}
+BENCHMARK(BM_EditorFullRepaint)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One tick of an open editor with no change in the engine: the timer's work plus the frame, which
+// must paint nothing. core_percent is the share of one core at 25 ticks a second.
+void BM_EditorIdleTick(benchmark::State& state) {
+  RegisterEditorControlClasses();
+  OpenEditor open;
+  for (int settle = 0; settle < 30; ++settle) {
+    open.Window().OnTick();
+    open.Frame();
+  }
+  size_t painted = 0;
+  for (auto _ : state) {
+    open.Window().OnTick();
+    painted += open.Frame();
+  }
+  state.counters["painted_rects_per_tick"] =
+      benchmark::Counter(double(painted), benchmark::Counter::kAvgIterations);
+  // (seconds per tick) / (seconds between ticks) in percent.
+  state.counters["core_percent"] =
+      benchmark::Counter(kTickSeconds / 100.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                   benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_EditorIdleTick)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,31 @@
+# The editor's shell: its life in the host, the root control with MIDI learn on screen, the
+# preset and utility panels, the factory the plug-in calls and the headless render.
+set(TAVO_EDITOR_SHELL_FILES
+  editor/AboutPanel.cpp
+  editor/AboutPanel.h
+  editor/Editor.cpp
+  editor/Editor.h
+  editor/EditorControlClasses.cpp
+  editor/EditorControlClasses.h
+  editor/EditorFactory.cpp
+  editor/EditorFactory.h
+  editor/HeadlessRender.cpp
+  editor/HeadlessRender.h
+  editor/HostCallQueue.cpp
+  editor/HostCallQueue.h
+  editor/PresetPanel.cpp
+  editor/PresetPanel.h
+  editor/RootControl.cpp
+  editor/RootControl.h
+  editor/SynthEditorBase.cpp
+  editor/SynthEditorBase.h
+  editor/UtilityControlsPanel.cpp
+  editor/UtilityControlsPanel.h)
+set(TAVO_EDITOR_SHELL_TESTS
+  tests/editor/shell/Editor_test.cpp
+  tests/editor/shell/HeadlessRender_test.cpp
+  tests/editor/shell/HostCallQueue_test.cpp
+  tests/editor/shell/PresetPanel_test.cpp
+  tests/editor/shell/RootControl_test.cpp
+  tests/editor/shell/ShellTestKit.h
+  tests/editor/shell/UtilityControlsPanel_test.cpp)

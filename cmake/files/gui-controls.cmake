@@ -1,0 +1,40 @@
+# The GUI toolkit's standard controls: panels, labels, buttons, groups, combo boxes, sliders,
+# knobs, text fields and level meters, and their registration.
+set(TAVO_GUI_CONTROLS_FILES
+  support/gui/controls/ControlAttributes.cpp
+  support/gui/controls/ControlAttributes.h
+  support/gui/controls/ControlTheme.h
+  support/gui/controls/CtrlButton.cpp
+  support/gui/controls/CtrlButton.h
+  support/gui/controls/CtrlButtonGroup.cpp
+  support/gui/controls/CtrlButtonGroup.h
+  support/gui/controls/CtrlComboBox.cpp
+  support/gui/controls/CtrlComboBox.h
+  support/gui/controls/CtrlKnob.cpp
+  support/gui/controls/CtrlKnob.h
+  support/gui/controls/CtrlLabel.cpp
+  support/gui/controls/CtrlLabel.h
+  support/gui/controls/CtrlLevelStrip.cpp
+  support/gui/controls/CtrlLevelStrip.h
+  support/gui/controls/CtrlPanel.cpp
+  support/gui/controls/CtrlPanel.h
+  support/gui/controls/CtrlSlider.cpp
+  support/gui/controls/CtrlSlider.h
+  support/gui/controls/CtrlTextBox.cpp
+  support/gui/controls/CtrlTextBox.h
+  support/gui/controls/DragValueControl.cpp
+  support/gui/controls/DragValueControl.h
+  support/gui/controls/FlashingButton.cpp
+  support/gui/controls/FlashingButton.h
+  support/gui/controls/RegisterStandardControls.cpp
+  support/gui/controls/RegisterStandardControls.h
+  support/gui/controls/Utf8.cpp
+  support/gui/controls/Utf8.h)
+set(TAVO_GUI_CONTROLS_TESTS
+  tests/support/gui/controls/ControlsTestKit.h
+  tests/support/gui/controls/CtrlButton_test.cpp
+  tests/support/gui/controls/CtrlLabel_test.cpp
+  tests/support/gui/controls/CtrlTextBox_test.cpp
+  tests/support/gui/controls/DragValueControl_test.cpp
+  tests/support/gui/controls/Selectors_test.cpp
+  tests/support/gui/controls/StandardControls_test.cpp)

@@ -1,0 +1,41 @@
+# The GUI toolkit's core: control tree, root, registry, binding, skins, cursors, dialogs, window glue.
+set(TAVO_GUI_CORE_FILES
+  support/gui/Binding.cpp
+  support/gui/Binding.h
+  support/gui/ClassRegistry.cpp
+  support/gui/ClassRegistry.h
+  support/gui/Colour.cpp
+  support/gui/Control.cpp
+  support/gui/CtrlRoot.cpp
+  support/gui/Cursors.cpp
+  support/gui/Cursors.h
+  support/gui/Dialogs.cpp
+  support/gui/Dialogs.h
+  support/gui/FileListPanel.cpp
+  support/gui/FileListPanel.h
+  support/gui/ModalPanels.cpp
+  support/gui/ModalPanels.h
+  support/gui/PopupMenu.cpp
+  support/gui/PopupMenuView.cpp
+  support/gui/PopupMenuView.h
+  support/gui/RootWindow.cpp
+  support/gui/RootWindow.h
+  support/gui/SkinLoader.cpp
+  support/gui/SkinLoader.h
+  support/gui/SkinSet.cpp
+  support/gui/SkinSet.h
+  support/gui/Tooltip.cpp
+  support/gui/Tooltip.h)
+set(TAVO_GUI_CORE_TESTS
+  tests/support/gui/core/Binding_test.cpp
+  tests/support/gui/core/ClassRegistry_test.cpp
+  tests/support/gui/core/Colour_test.cpp
+  tests/support/gui/core/CtrlRoot_test.cpp
+  tests/support/gui/core/Cursors_test.cpp
+  tests/support/gui/core/Dialogs_test.cpp
+  tests/support/gui/core/PopupMenu_test.cpp
+  tests/support/gui/core/Probe.h
+  tests/support/gui/core/RecordingCanvas.h
+  tests/support/gui/core/RootWindow_test.cpp
+  tests/support/gui/core/SkinLoader_test.cpp
+  tests/support/gui/core/TestPng.h)
