@@ -8,6 +8,7 @@
 
 #include "support/gui/Cursors.h"
 #include "support/gui/PopupMenuView.h"
+#include "support/gui/RootWindow.h"
 #include "support/gui/SkinSet.h"
 #include "support/gui/Tooltip.h"
 
@@ -405,6 +406,14 @@ void CtrlRoot::SetFocus(Ctrl* control) {
   focus_ = control;
   if (old) old->OnFocusLost();
   if (focus_ == control && control) control->OnFocusGained();
+  // Typing must reach a text field whatever the host does with the keyboard focus; once no
+  // control wants keys, the host's own key commands get them back.
+  if (!window_) return;
+  if (focus_ && focus_->AcceptsFocus()) {
+    window_->TakeKeyboardFocus();
+  } else if (!focus_) {
+    window_->ReturnKeyboardFocus();
+  }
 }
 
 void CtrlRoot::Forget(Ctrl* control) {

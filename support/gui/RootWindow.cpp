@@ -63,6 +63,17 @@ RootWindow::~RootWindow() {
   if (root_.Window() == this) root_.SetWindow(nullptr);
 }
 
+bool RootWindow::TakeKeyboardFocus() {
+  Platform::Window* window = published_.load(std::memory_order_acquire);
+  return window && window->TakeKeyboardFocus();
+}
+
+void RootWindow::ReturnKeyboardFocus() {
+  if (Platform::Window* window = published_.load(std::memory_order_acquire)) {
+    window->ReturnKeyboardFocus();
+  }
+}
+
 void RootWindow::RequestRedraw() {
   if (Platform::Window* window = published_.load(std::memory_order_acquire)) {
     window->RequestRedraw();

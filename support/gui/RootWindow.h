@@ -32,6 +32,10 @@ class RootWindow : public Platform::WindowClient {
 
   // Asks the window for a frame soon (nothing headless). UI thread
   void RequestRedraw();
+  // The OS keyboard focus for a text field, and back to the host after it (nothing headless).
+  // UI thread
+  bool TakeKeyboardFocus();
+  void ReturnKeyboardFocus();
   // The OS window; null headless. UI thread
   Platform::Window* NativeWindow() const { return window_.get(); }
   CtrlRoot& Root() const { return root_; }

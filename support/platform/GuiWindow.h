@@ -56,6 +56,12 @@ class Window {
   virtual Point ScreenOrigin() = 0;
   // New device-pixel size (zoom). GUI thread
   virtual bool Resize(Size pixels) = 0;
+  // Asks the window system for the keyboard focus, so that typing reaches a text field even in a
+  // host that neither gives the window focus nor forwards its keys; false when refused. GUI thread
+  virtual bool TakeKeyboardFocus() = 0;
+  // Hands the keyboard focus back to the host's parent window when this window holds it, so
+  // that the host's own key commands work again once the typing is done. GUI thread
+  virtual void ReturnKeyboardFocus() = 0;
 };
 
 // Creates the child window of the host's parent window (an X11 Window id, or an HWND) with the

@@ -141,6 +141,8 @@ class XcbWindow final : public Window {
   bool ForwardHostKey(const KeyEvent& event, bool down) override;
   Point ScreenOrigin() override;
   bool Resize(Size pixels) override;
+  bool TakeKeyboardFocus() override;
+  void ReturnKeyboardFocus() override;
 
  private:
   bool Connect(std::string& error);
@@ -182,6 +184,7 @@ class XcbWindow final : public Window {
   xcb_visualid_t visual_ = XCB_NONE;
   xcb_colormap_t colormap_ = XCB_NONE;
   xcb_window_t window_ = XCB_NONE;
+  xcb_window_t parent_ = XCB_NONE;
   xcb_gcontext_t gc_ = XCB_NONE;
   bool swapBytes_ = false;
   size_t maxRequestBytes_ = 0;
@@ -282,6 +285,7 @@ bool XcbWindow::Connect(std::string& error) {
 }
 
 bool XcbWindow::CreateWindow(xcb_window_t parent, std::string& error) {
+  parent_ = parent;
   xcb_generic_error_t* failure = nullptr;
   Reply<xcb_get_geometry_reply_t> geometry(
       xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, parent), &failure));
@@ -731,6 +735,28 @@ bool XcbWindow::Resize(Size pixels) {
   size_ = pixels;
   RequestRedraw();
   return true;
+}
+
+bool XcbWindow::TakeKeyboardFocus() {
+  if (windowGone_) return false;
+  // A window that is not viewable cannot take the focus; the checked request reports it.
+  const std::string error = CheckRequest(
+      connection_,
+      xcb_set_input_focus_checked(connection_, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME),
+      "SetInputFocus");
+  return error.empty();
+}
+
+void XcbWindow::ReturnKeyboardFocus() {
+  if (windowGone_) return;
+  Reply<xcb_get_input_focus_reply_t> focus(
+      xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  if (!focus || focus->focus != window_) return;
+  // The parent may be gone or unmapped by now: the checked request only reports it.
+  CheckRequest(
+      connection_,
+      xcb_set_input_focus_checked(connection_, XCB_INPUT_FOCUS_PARENT, parent_, XCB_CURRENT_TIME),
+      "SetInputFocus");
 }
 
 }  // namespace

@@ -133,6 +133,8 @@ class Win32Window final : public Window {
   bool ForwardHostKey(const KeyEvent& event, bool down) override;
   Point ScreenOrigin() override;
   bool Resize(Size pixels) override;
+  bool TakeKeyboardFocus() override;
+  void ReturnKeyboardFocus() override;
 
  private:
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -466,6 +468,17 @@ Point Win32Window::ScreenOrigin() {
   POINT origin{0, 0};
   if (window_) ClientToScreen(window_, &origin);
   return {int(origin.x), int(origin.y)};
+}
+
+bool Win32Window::TakeKeyboardFocus() {
+  if (!window_) return false;
+  SetFocus(window_);
+  return GetFocus() == window_;
+}
+
+void Win32Window::ReturnKeyboardFocus() {
+  if (!window_ || GetFocus() != window_) return;
+  if (HWND parent = GetParent(window_)) SetFocus(parent);
 }
 
 bool Win32Window::Resize(Size pixels) {

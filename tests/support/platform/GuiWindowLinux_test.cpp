@@ -251,6 +251,27 @@ TEST_F(GuiWindowLinux, KeysOfTheFocusedWindowAndFocusLoss) {
   EXPECT_EQ(client.keys[4].event.modifiers, 0u);
 }
 
+// A host that neither focuses the plug-in's window nor forwards keys: the window takes the focus
+// while a text field wants keys, and hands it back to the parent after.
+TEST_F(GuiWindowLinux, TakesTheKeyboardFocusForTypingAndHandsItBack) {
+  TestWindowClient client(kEditorSize);
+  auto window = OpenInTinyParent(client);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitForPixels(client, kEditorSize));
+  ASSERT_TRUE(Host().Focus(parent_));
+  ASSERT_TRUE(window->TakeKeyboardFocus());
+  EXPECT_EQ(Host().FocusedWindow(), child_);
+  ASSERT_TRUE(Host().Key('q', true));
+  ASSERT_TRUE(Host().Key('q', false));
+  ASSERT_TRUE(client.WaitFor([&] { return client.keys.size() >= 2; }));
+  {
+    std::lock_guard lock(client.Mutex());
+    EXPECT_EQ(client.keys[0].event.text, "q");
+  }
+  window->ReturnKeyboardFocus();
+  EXPECT_EQ(Host().FocusedWindow(), parent_);
+}
+
 TEST_F(GuiWindowLinux, ForwardedHostKeysRunOnTheEditorThreadAndAnswer) {
   TestWindowClient client(kEditorSize);
   auto window = OpenInTinyParent(client);

@@ -281,6 +281,23 @@ TEST(GuiWindowWindows, KeysCharactersAndForwardedKeys) {
   EXPECT_EQ(client.focusLosses, 1);
 }
 
+// Hosts rarely focus a plug-in's child window: it takes the focus while a text field wants keys
+// and gives it back to the host's window after.
+TEST(GuiWindowWindows, TakesTheKeyboardFocusForTypingAndHandsItBack) {
+  HostWindow host;
+  TestWindowClient client(kEditorSize);
+  auto window = Open(host, client);
+  ASSERT_TRUE(window);
+  HWND child = Child(host);
+  SetFocus(host.Handle());
+  ASSERT_TRUE(window->TakeKeyboardFocus());
+  EXPECT_EQ(GetFocus(), child);
+  window->ReturnKeyboardFocus();
+  EXPECT_EQ(GetFocus(), host.Handle());
+  window->ReturnKeyboardFocus();
+  EXPECT_EQ(GetFocus(), host.Handle()) << "a window without the focus leaves it where it is";
+}
+
 TEST(GuiWindowWindows, ResizeChangesTheChild) {
   HostWindow host;
   TestWindowClient client(kEditorSize);

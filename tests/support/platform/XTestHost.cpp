@@ -222,6 +222,12 @@ bool XHost::Focus(xcb_window_t window) {
                                            XCB_CURRENT_TIME));
 }
 
+xcb_window_t XHost::FocusedWindow() {
+  Reply<xcb_get_input_focus_reply_t> reply(
+      xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  return reply ? reply->focus : xcb_window_t(XCB_NONE);
+}
+
 XHost::CursorImage XHost::CurrentCursor() {
   Reply<xcb_xfixes_get_cursor_image_reply_t> reply(xcb_xfixes_get_cursor_image_reply(
       connection_, xcb_xfixes_get_cursor_image(connection_), nullptr));

@@ -63,6 +63,8 @@ class XHost {
   bool Button(uint8_t button, bool press);
   bool Key(uint32_t keysym, bool press);
   bool Focus(xcb_window_t window);
+  // The window that has the keyboard focus (XCB_NONE when the server does not answer).
+  xcb_window_t FocusedWindow();
 
   // The cursor the server shows now (XFIXES): its size, hot spot and premultiplied pixels.
   struct CursorImage {
