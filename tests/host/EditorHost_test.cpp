@@ -432,6 +432,11 @@ TEST_F(EditorHostLinux, WritesTheScreenshotOfTheOpenEditor) {
 TEST_F(EditorHostLinux, TwoHundredOpenCloseCyclesStayFlat) {
   constexpr int kCycles = 200;
   constexpr size_t kResidentTolerance = 8u << 20;
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr bool kUnderAddressSanitizer = true;
+#else
+  constexpr bool kUnderAddressSanitizer = false;
+#endif
   StartHostThread(40ms);
   const xcb_window_t parent = MakeTinyParentOnAnotherThread();
   ASSERT_TRUE(X().Resize(parent, kEditorSize));
@@ -459,8 +464,12 @@ TEST_F(EditorHostLinux, TwoHundredOpenCloseCyclesStayFlat) {
   EXPECT_EQ(OpenDescriptorCount(), descriptors);
   EXPECT_EQ(ThreadCount(), threads);
   const size_t residentAfter = ResidentBytes();
-  EXPECT_LE(residentAfter, resident + kResidentTolerance)
-      << "grew by " << (residentAfter - resident) / 1024 << " KiB";
+  // AddressSanitizer keeps freed blocks in its quarantine (up to 256 MB), so resident memory
+  // grows there by design; its leak check at exit covers what this bound covers elsewhere.
+  if (!kUnderAddressSanitizer) {
+    EXPECT_LE(residentAfter, resident + kResidentTolerance)
+        << "grew by " << (residentAfter - resident) / 1024 << " KiB";
+  }
   std::printf("200 cycles: %.2f ms per open+close; fds %d -> %d, threads %d -> %d, RSS %+lld KiB\n",
               msPerCycle, descriptors, OpenDescriptorCount(), threads, ThreadCount(),
               (static_cast<long long>(residentAfter) - static_cast<long long>(resident)) / 1024);
