@@ -11,6 +11,7 @@ set(TAVO_GUI_CORE_FILES
   support/gui/Cursors.h
   support/gui/Dialogs.cpp
   support/gui/Dialogs.h
+  support/gui/ImageRules.h
   support/gui/FileListPanel.cpp
   support/gui/FileListPanel.h
   support/gui/ModalPanels.cpp

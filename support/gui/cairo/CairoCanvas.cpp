@@ -12,6 +12,7 @@
 
 #include "support/gui/cairo/CairoCanvas.h"
 #include "support/gui/cairo/CairoFonts.h"
+#include "support/gui/ImageRules.h"
 
 namespace VGui {
 namespace {
@@ -64,19 +65,6 @@ void ArcPath(cairo_t* cr, PointF centre, float radius, float startAngle, float e
 
 bool HasPositiveSize(const RectF& r) {
   return r.width > 0.0f && r.height > 0.0f;
-}
-
-// The image to draw at this scale and how many of its pixels make one logical pixel.
-struct ChosenImage {
-  const PixelImage* image = nullptr;
-  double density = 1.0;
-};
-
-ChosenImage Choose(const ImageSet& set, float scale) {
-  const bool wantDense = scale > 1.0f || !set.standard;
-  if (wantDense && set.dense && !set.dense->Empty()) return {set.dense.get(), 2.0};
-  if (set.standard && !set.standard->Empty()) return {set.standard.get(), 1.0};
-  return {};
 }
 
 class CairoCanvas final : public Canvas {
@@ -216,19 +204,19 @@ class CairoCanvas final : public Canvas {
                  float opacity) override {
     if (!Finite(source) || !Finite(dest) || !Finite({opacity})) return;
     if (!HasPositiveSize(source) || !HasPositiveSize(dest) || opacity <= 0.0f) return;
-    const ChosenImage chosen = Choose(set, scale_);
+    const ChosenImage chosen = ChooseImage(set, scale_);
+    // The placement arithmetic runs in cairo's doubles.
+    const double density = chosen.density;
     if (!chosen.image) return;
     const PixelImage& image = *chosen.image;
     // Whole pixels of the chosen image, inside it: a film-strip frame must not pick up its
     // neighbours' edges when scaled, hence a sub-surface with padded (not repeated) edges.
-    const double left =
-        std::clamp(std::round(source.x * chosen.density), 0.0, double(image.Width()));
-    const double top =
-        std::clamp(std::round(source.y * chosen.density), 0.0, double(image.Height()));
+    const double left = std::clamp(std::round(source.x * density), 0.0, double(image.Width()));
+    const double top = std::clamp(std::round(source.y * density), 0.0, double(image.Height()));
     const double right =
-        std::clamp(std::round(source.Right() * chosen.density), left, double(image.Width()));
+        std::clamp(std::round(source.Right() * density), left, double(image.Width()));
     const double bottom =
-        std::clamp(std::round(source.Bottom() * chosen.density), top, double(image.Height()));
+        std::clamp(std::round(source.Bottom() * density), top, double(image.Height()));
     if (right <= left || bottom <= top) return;
     cairo_surface_t* whole = cairo_image_surface_create_for_data(
         reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(image.Data())), CAIRO_FORMAT_ARGB32,

@@ -9,14 +9,10 @@
 
 #include "support/Log.h"
 #include "support/gui/cairo/CairoCanvas.h"
+#include "support/gui/ImageRules.h"
 
 namespace VGui {
 namespace {
-
-// Larger than any skin image, film strip or screenshot; a corrupt header must not make cairo try to
-// allocate gigabytes.
-constexpr uint32_t kLargestSide = 32768;
-constexpr uint64_t kMostPixels = 16u << 20;
 
 struct ReadCursor {
   std::span<const uint8_t> bytes;
@@ -37,22 +33,6 @@ cairo_status_t WriteBytes(void* closure, const unsigned char* data, unsigned int
   return CAIRO_STATUS_SUCCESS;
 }
 
-uint32_t BigEndian32(std::span<const uint8_t> bytes, size_t at) {
-  return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 | uint32_t(bytes[at + 2]) << 8 |
-         uint32_t(bytes[at + 3]);
-}
-
-// The signature and a header chunk with a plausible size.
-bool LooksLikePng(std::span<const uint8_t> bytes) {
-  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (bytes.size() < 33 || std::memcmp(bytes.data(), kSignature, 8) != 0) return false;
-  if (std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) return false;
-  const uint32_t width = BigEndian32(bytes, 16);
-  const uint32_t height = BigEndian32(bytes, 20);
-  return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
-         uint64_t(width) * height <= kMostPixels;
-}
-
 PixelImage Fail(std::string_view what, const char* why) {
   const std::string name(what);
   VFoundation::Log("Could not decode PNG image %s: %s\n", name.c_str(), why);
@@ -62,7 +42,7 @@ PixelImage Fail(std::string_view what, const char* why) {
 }  // namespace
 
 PixelImage CairoBackEnd::DecodePng(std::span<const uint8_t> bytes, std::string_view what) {
-  if (!LooksLikePng(bytes)) return Fail(what, "not a PNG file or too large");
+  if (!PngHeaderIsPlausible(bytes)) return Fail(what, "not a PNG file or too large");
   ReadCursor cursor{bytes};
   cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadBytes, &cursor);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {

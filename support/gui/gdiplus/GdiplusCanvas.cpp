@@ -14,6 +14,7 @@
 #include "support/gui/gdiplus/GdiplusCanvas.h"
 #include "support/gui/gdiplus/GdiplusFonts.h"
 #include "support/gui/gdiplus/GdiplusSession.h"
+#include "support/gui/ImageRules.h"
 
 namespace VGui {
 namespace {
@@ -52,18 +53,6 @@ void RoundedRectPath(Gdiplus::GraphicsPath& path, const RectF& r, float radius) 
   path.AddArc(r.x, r.Bottom() - d, d, d, 90.0f, 90.0f);
   path.AddArc(r.x, r.y, d, d, 180.0f, 90.0f);
   path.CloseFigure();
-}
-
-struct ChosenImage {
-  const PixelImage* image = nullptr;
-  float density = 1.0f;
-};
-
-ChosenImage Choose(const ImageSet& set, float scale) {
-  const bool wantDense = scale > 1.0f || !set.standard;
-  if (wantDense && set.dense && !set.dense->Empty()) return {set.dense.get(), 2.0f};
-  if (set.standard && !set.standard->Empty()) return {set.standard.get(), 1.0f};
-  return {};
 }
 
 class GdiplusCanvas final : public Canvas {
@@ -210,7 +199,7 @@ class GdiplusCanvas final : public Canvas {
                  float opacity) override {
     if (!Finite(source) || !Finite(dest) || !Finite({opacity})) return;
     if (!HasPositiveSize(source) || !HasPositiveSize(dest) || opacity <= 0.0f) return;
-    const ChosenImage chosen = Choose(set, scale_);
+    const ChosenImage chosen = ChooseImage(set, scale_);
     if (!chosen.image) return;
     const PixelImage& image = *chosen.image;
     const int left = std::clamp(int(std::lround(source.x * chosen.density)), 0, image.Width());

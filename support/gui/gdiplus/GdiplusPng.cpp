@@ -12,29 +12,10 @@
 #include "support/Log.h"
 #include "support/gui/gdiplus/GdiplusCanvas.h"
 #include "support/gui/gdiplus/GdiplusSession.h"
+#include "support/gui/ImageRules.h"
 
 namespace VGui {
 namespace {
-
-// Larger than any skin image, film strip or screenshot; a corrupt header must not make GDI+ try
-// to allocate gigabytes.
-constexpr uint32_t kLargestSide = 32768;
-constexpr uint64_t kMostPixels = 16u << 20;
-
-uint32_t BigEndian32(std::span<const uint8_t> bytes, size_t at) {
-  return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 | uint32_t(bytes[at + 2]) << 8 |
-         uint32_t(bytes[at + 3]);
-}
-
-bool LooksLikePng(std::span<const uint8_t> bytes) {
-  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (bytes.size() < 33 || std::memcmp(bytes.data(), kSignature, 8) != 0) return false;
-  if (std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) return false;
-  const uint32_t width = BigEndian32(bytes, 16);
-  const uint32_t height = BigEndian32(bytes, 20);
-  return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
-         uint64_t(width) * height <= kMostPixels;
-}
 
 PixelImage Fail(std::string_view what, const char* why) {
   const std::string name(what);
@@ -89,7 +70,7 @@ std::vector<uint8_t> StreamBytes(IStream* stream) {
 }  // namespace
 
 PixelImage GdiplusBackEnd::DecodePng(std::span<const uint8_t> bytes, std::string_view what) {
-  if (!LooksLikePng(bytes)) return Fail(what, "not a PNG file or too large");
+  if (!PngHeaderIsPlausible(bytes)) return Fail(what, "not a PNG file or too large");
   GdiplusSession::Scope session;
   if (!session.Held()) return Fail(what, "GDI+ is not available");
   IStream* stream = StreamOver(bytes);
