@@ -1,6 +1,7 @@
 // The plug-in's editor: first-open building, every open, the tick, modal panels and host calls.
 #include "editor/Editor.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -94,7 +95,9 @@ Editor::Editor(Norv& plugin, EditorOptions options)
     : SynthEditorBase(plugin, ResourcesOf(options)),
       options_(std::move(options)),
       resources_(ResourcesOf(options_)),
-      hostCalls_([this](const HostCall& call) { DeliverHostCall(call); }, options_.clock) {
+      hostCalls_([this](const HostCall& call) { DeliverHostCall(call); }, options_.clock),
+      zoomPercent_(PreferredZoom()),
+      rectZoom_(zoomPercent_.load()) {
   if (options_.clock) SetClock(options_.clock);
   if (!options_.openWindow) {
     options_.openWindow = [](VGui::CtrlRoot& root, uintptr_t parent, VGui::Size logical,
@@ -128,8 +131,13 @@ bool Editor::open(void* parent) {
     PostPresetLoadedMessages();
     Plugin().Port().PostMessageToEditor(MessageType::e_updatePresetLoaded);
   }
+  // Another instance may have changed the zoom since this one last opened.
+  const int32_t zoom = PreferredZoom();
+  zoomPercent_.store(zoom);
+  rectZoom_.store(zoom);
+  agreedZoom_.store(0);
   std::string error;
-  window_ = options_.openWindow(Root(), parentWindow, kLogicalSize, 1.0f, error);
+  window_ = options_.openWindow(Root(), parentWindow, kLogicalSize, float(zoom) / 100.0f, error);
   if (!window_) {
     VFoundation::Log("%s, Failed to open the editor window: %s\n", "Editor::open", error.c_str());
     return false;
@@ -160,6 +168,65 @@ void Editor::idle() {
 
 void Editor::update() {
   repaintAll_.store(true);
+}
+
+bool Editor::getRect(vst::ERect** rect) {
+  if (!rect) return false;
+  // A closed editor opens at the preferred zoom, which another instance may have changed.
+  const int32_t zoom = window_ ? rectZoom_.load() : PreferredZoom();
+  const VGui::Size size = ZoomedSize(zoom);
+  zoomRect_ = vst::ERect{0, 0, int16_t(size.height), int16_t(size.width)};
+  *rect = &zoomRect_;
+  return true;
+}
+
+// --- Zoom ----------------------------------------------------------------------------------------
+
+VGui::Size Editor::ZoomedSize(int32_t percent) {
+  return VGui::DeviceSize(kLogicalSize, float(ValidZoom(percent)) / 100.0f);
+}
+
+int32_t Editor::ValidZoom(int32_t percent) {
+  const auto& offered = kZoomPercents;
+  return std::find(offered.begin(), offered.end(), percent) != offered.end() ? percent : 100;
+}
+
+int32_t Editor::PreferredZoom() const {
+  if (options_.zoomPercent != 0) return ValidZoom(options_.zoomPercent);
+  return ValidZoom(VApplication::Options::ReadInteger(kZoomPreference, 100));
+}
+
+void Editor::RequestZoom(int32_t percent) {
+  percent = ValidZoom(percent);
+  if (percent == zoomPercent_.load() && agreedZoom_.load() == 0) return;
+  hostCalls_.Call({HostCallKind::kSizeWindow, percent, 0.0f});
+  // A host that answers at once (Windows, or one without idle calls) is followed at once.
+  ApplyAgreedZoom();
+}
+
+void Editor::AskHostForZoom(int32_t percent) {
+  rectZoom_.store(percent);
+  const VGui::Size size = ZoomedSize(percent);
+  if (Plugin().sizeWindow(size.width, size.height)) {
+    agreedZoom_.store(percent);
+    return;
+  }
+  rectZoom_.store(zoomPercent_.load());
+  VFoundation::Log("%s, The host refused the size %dx%d of zoom %d%%\n", "Editor::AskHostForZoom",
+                   size.width, size.height, int(percent));
+}
+
+void Editor::ApplyAgreedZoom() {
+  const int32_t percent = agreedZoom_.exchange(0);
+  if (percent == 0 || !window_) return;
+  if (!window_->Rescale(float(percent) / 100.0f)) {
+    VFoundation::Log("%s, The window refused the size of zoom %d%%\n", "Editor::ApplyAgreedZoom",
+                     int(percent));
+    rectZoom_.store(zoomPercent_.load());
+    return;
+  }
+  zoomPercent_.store(percent);
+  VApplication::Options::WriteInteger(kZoomPreference, percent);
 }
 
 bool Editor::onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers) {
@@ -214,6 +281,7 @@ void Editor::CreateControls() {
   VGui::BindControl(utilityControls_, *mainPanel_, "UtilityControls", kUtilityControlsId, this);
   if (utilityControls_) {
     utilityControls_->SetDialogHost(this);
+    utilityControls_->SetZoomHost(this);
     utilityControls_->SetEditorDelegate(&plugin);
   }
   VGui::Ctrl* frameRate = mainPanel_->FindDescendant(kFrameRateLabel);
@@ -257,6 +325,7 @@ void Editor::ATC_Tick() {
   messageSeconds_ = NowSeconds() - messagesStart;
   ATC_Tick_After_Messages();
   hostCalls_.OnTick();
+  ApplyAgreedZoom();
   tickSeconds_ = NowSeconds() - tickStart;
 }
 
@@ -358,6 +427,9 @@ void Editor::DeliverHostCall(const HostCall& call) {
     case HostCallKind::kEndEdit:
       plugin.endEdit(call.index);
       break;
+    case HostCallKind::kSizeWindow:
+      AskHostForZoom(call.index);
+      break;
   }
 }
 
@@ -370,7 +442,10 @@ void Editor::ShutdownEditor() {
   if (synthEditor_) synthEditor_->SetEditorDelegate(nullptr);
   if (xyPad_) xyPad_->SetEditorDelegate(nullptr);
   if (presetPanel_) presetPanel_->SetEditorDelegate(nullptr);
-  if (utilityControls_) utilityControls_->SetEditorDelegate(nullptr);
+  if (utilityControls_) {
+    utilityControls_->SetEditorDelegate(nullptr);
+    utilityControls_->SetZoomHost(nullptr);
+  }
   Root().RemoveTimerCallback(this);
   VFoundation::Log("Releasing children from root\n");
   RemoveDialogControl();

@@ -14,13 +14,13 @@
 #include "editor/HostCallQueue.h"
 #include "editor/SynthEditor.h"
 #include "editor/SynthEditorBase.h"
+#include "editor/UtilityControlsPanel.h"
 #include "plugin/MessagePort.h"
 #include "support/StopWatch.h"
 #include "support/gui/Events.h"
 #include "support/gui/RootWindow.h"
 
 class PresetPanel;
-class UtilityControlsPanel;
 class XYPad;
 
 namespace VGui {
@@ -38,13 +38,16 @@ struct EditorOptions {
       openWindow;
   // Seconds on a monotonic clock (VFoundation::NowSeconds unless given).
   std::function<double()> clock;
+  // The zoom in percent to open at instead of the "Zoom" preference (0: the preference).
+  int32_t zoomPercent = 0;
 };
 
 class Editor : public SynthEditorBase,
                public VGui::CAutoTimerCallback,
                public IMessageHandler,
                public ISynthEditorHost,
-               public IDialogHost {
+               public IDialogHost,
+               public IZoomHost {
  public:
   static constexpr const char* kRootSkinFile = "RootSkin.skin";
   static constexpr const char* kCursorFolder = "Cursors";
@@ -54,6 +57,8 @@ class Editor : public SynthEditorBase,
   static constexpr int32_t kUtilityControlsId = 56845;
   // The label the frame rate goes to when the skin has one.
   static constexpr const char* kFrameRateLabel = "FrameRateLabel";
+  // The preference holding the zoom in percent, used at every open.
+  static constexpr const char* kZoomPreference = "Zoom";
 
   Editor(Norv& plugin, EditorOptions options = {});
   ~Editor() override;
@@ -67,6 +72,22 @@ class Editor : public SynthEditorBase,
   void update();
   bool onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers) override;
   bool onKeyUp(int32_t character, int32_t virtualKey, int32_t modifiers) override;
+  // The editor's size in device pixels at its zoom (962 x 438 at 100 %); while a zoom change waits
+  // for the host's answer, the size asked for. any host thread
+  bool getRect(vst::ERect** rect) override;
+
+  // --- Zoom --------------------------------------------------------------------------------------
+  // The device-pixel size of the editor at a zoom. any thread
+  static VGui::Size ZoomedSize(int32_t percent);
+  // The percentage when it is one of the zooms offered, otherwise 100 (a hand-edited preference).
+  // any thread
+  static int32_t ValidZoom(int32_t percent);
+  // The zoom the editor is drawn at. any thread
+  int32_t ZoomPercent() const override { return zoomPercent_.load(); }
+  // Tells the host the size of the new zoom (through the host-call queue); once the host agrees
+  // the window takes the size at the next tick and the preference keeps it. A host that refuses
+  // leaves everything as it was. UI thread
+  void RequestZoom(int32_t percent) override;
 
   // --- Building (UI thread)
   // ----------------------------------------------------------------------- Cursors and controls,
@@ -118,6 +139,13 @@ class Editor : public SynthEditorBase,
   void ReadDeveloperPreferences();
   void UpdateFrameRate();
   void DeliverHostCall(const HostCall& call);
+  // The options' zoom or else the preference, checked; 100 when missing or not a zoom offered.
+  int32_t PreferredZoom() const;
+  // audioMasterSizeWindow for the zoom; getRect answers its size while the host decides (hosts
+  // ask from inside the call). The host's thread, or the GUI thread when it calls no idle.
+  void AskHostForZoom(int32_t percent);
+  // The host agreed to a size: the window takes it (the window's GUI thread).
+  void ApplyAgreedZoom();
   // Logs each step: the root releases its children, the main panel goes, the views leave the
   // message port.
   void ShutdownEditor();
@@ -144,4 +172,10 @@ class Editor : public SynthEditorBase,
   double repaintSeconds_ = 0.0;
   double tickSeconds_ = 0.0;
   HostCallQueue hostCalls_;
+  // The zoom drawn, the zoom whose size getRect answers, and the one the host agreed to that the
+  // window has yet to take (0: none). Written on the host's and the GUI thread.
+  std::atomic<int32_t> zoomPercent_{100};
+  std::atomic<int32_t> rectZoom_{100};
+  std::atomic<int32_t> agreedZoom_{0};
+  vst::ERect zoomRect_{};
 };

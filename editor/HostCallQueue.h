@@ -1,8 +1,8 @@
-// The editor's calls to the host (begin edit, automate, end edit). Hosts look at the calling
-// thread, so a window that ticks on a thread of its own (Linux) queues them and the host's idle
-// call delivers them on the host's thread; a host that stops sending idle calls for 250 ms gets
-// them straight from the tick instead. A window that ticks on the host's thread (Windows) calls
-// directly.
+// The editor's calls to the host (begin edit, automate, end edit, size window). Hosts look at the
+// calling thread, so a window that ticks on a thread of its own (Linux) queues them and the host's
+// idle call delivers them on the host's thread; a host that stops sending idle calls for 250 ms
+// gets them straight from the tick instead. A window that ticks on the host's thread (Windows)
+// calls directly.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,8 @@
 #include <mutex>
 #include <vector>
 
-enum class HostCallKind { kBeginEdit, kAutomate, kEndEdit };
+// kSizeWindow asks for the editor's size at the zoom whose percentage is the index.
+enum class HostCallKind { kBeginEdit, kAutomate, kEndEdit, kSizeWindow };
 
 struct HostCall {
   HostCallKind kind = HostCallKind::kAutomate;

@@ -95,7 +95,7 @@ bool SynthEditor::LoadSkin(VGui::SkinSet& skins) {
     bindProblems_.push_back(std::string("Failed to load skin ") + kSkinFile);
   }
   BindRows(false);
-  CreateVizPanels();
+  CreateVizPanels(skins);
   ConnectTransmod();
   PutFlashersOut();
   FillFMCombos();
@@ -126,15 +126,16 @@ void SynthEditor::BindRows(bool lateRowsOnly) {
   }
 }
 
-void SynthEditor::CreateVizPanels() {
+void SynthEditor::CreateVizPanels(const VGui::SkinSet& skins) {
   for (size_t i = 0; i < ParameterControls::kVizPlaceholders.size(); ++i) {
     vizPanels_[i] = nullptr;
-    VGui::Ctrl* placeholder = FindDescendant(ParameterControls::kVizPlaceholders[i]);
+    const char* name = ParameterControls::kVizPlaceholders[i];
+    VGui::Ctrl* placeholder = FindDescendant(name);
     if (!placeholder) continue;
-    auto panel = std::make_unique<VizPanel>();
+    auto panel = std::make_unique<VizPanel>(VizCurves::KindForPlaceholder(name), skins);
     panel->SetId(kVizId);
     panel->SetBounds(placeholder->LocalBounds());
-    panel->SetStyle(placeholder->StylePointer());
+    if (!panel->StylePointer()) panel->SetStyle(placeholder->StylePointer());
     vizPanels_[i] = static_cast<VizPanel*>(placeholder->AddChild(std::move(panel)));
   }
 }
@@ -174,6 +175,9 @@ void SynthEditor::SetEditorDelegate(Norv* plugin) {
   EditorDelegateUser::SetEditorDelegate(plugin);
   if (TransmodPanel* transmod = Transmod()) transmod->SetEditorDelegate(plugin);
   if (XYPad* pad = Pad(); pad && !pad->EditorDelegate()) pad->SetEditorDelegate(plugin);
+  for (VizPanel* viz : vizPanels_) {
+    if (viz) viz->SetEditorDelegate(plugin);
+  }
   if (!plugin) {
     if (timerRoot_ && Root() == timerRoot_) timerRoot_->RemoveTimerCallback(this);
     timerRoot_ = nullptr;
@@ -665,7 +669,10 @@ std::string SynthEditor::GetToolTipText(const VGui::Ctrl& control) const {
   if (const auto word = ParameterControls::TwoStateWord(control.Name(), value >= 0.5f)) {
     return prefix + std::string(*word);
   }
-  return ParameterConvertor::ValueText(index, value, prefix, Context());
+  std::string text = ParameterConvertor::ValueText(index, value, prefix, Context());
+  // The keys that change a drag are not visible anywhere else.
+  if (IsSmart(control)) text.append("\n").append(SmartControl::KeyHint());
+  return text;
 }
 
 // --- Oversampling ----------------------------------------------------------------------------

@@ -172,7 +172,7 @@ class SynthEditor : public VGui::CtrlPanel,
 
  private:
   void BindRows(bool lateRowsOnly);
-  void CreateVizPanels();
+  void CreateVizPanels(const VGui::SkinSet& skins);
   void ConnectTransmod();
   void FillFMCombos();
   void CollectModulationAwareControls();

@@ -1,6 +1,7 @@
 // The utility strip and its commands.
 #include "editor/UtilityControlsPanel.h"
 
+#include <string>
 #include <system_error>
 
 #include "editor/AboutPanel.h"
@@ -65,7 +66,7 @@ void UtilityControlsPanel::SetEditorDelegate(Norv* plugin) {
 
 // --- Menu and commands ---------------------------------------------------------------------------
 
-void UtilityControlsPanel::ShowNorvMenu() {
+void UtilityControlsPanel::FillNorvMenu() {
   menu_.Clear();
   menu_.AddItem("About", kShowAbout);
   menu_.AddItem("Show manual", kOpenManual);
@@ -73,6 +74,17 @@ void UtilityControlsPanel::ShowNorvMenu() {
   menu_.AddItem("Tavo forum", kOpenForum);
   menu_.AddItem("Tavo FAQ", kOpenFaq);
   menu_.AddItem("Quorvanta support", kOpenSupport);
+  if (!zoomHost_) return;
+  menu_.AddSeparator();
+  VGui::PopupMenu& zoom = menu_.AddSubmenu(kZoomMenuText);
+  const int32_t current = zoomHost_->ZoomPercent();
+  for (const int32_t percent : IZoomHost::kZoomPercents) {
+    zoom.AddItem(std::to_string(percent) + "%", kSetZoom, percent, true, percent == current);
+  }
+}
+
+void UtilityControlsPanel::ShowNorvMenu() {
+  FillNorvMenu();
   VGui::CtrlRoot* root = Root();
   if (!root) return;
   const VGui::Rect anchor = productButton_ ? productButton_->RootBounds() : RootBounds();
@@ -170,6 +182,9 @@ void UtilityControlsPanel::CommandEvent(const VGui::CommandEvent* event) {
       break;
     case kClearDefaultPreset:
       DoClearDefaultPreset();
+      break;
+    case kSetZoom:
+      if (zoomHost_) zoomHost_->RequestZoom(event->IntArgument(100));
       break;
     default:
       break;

@@ -3,6 +3,7 @@
 // "Global/UtilityControls.skin", loaded once the root skin has created the panel. UI thread.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,20 @@
 #include "support/gui/controls/CtrlPanel.h"
 
 class IDialogHost;
+
+// What the zoom submenu asks of the editor: the zoom shown checked and a change of it.
+class IZoomHost {
+ public:
+  // The zooms offered, in percent of the 962 x 438 editor.
+  static constexpr std::array<int32_t, 4> kZoomPercents{100, 125, 150, 200};
+
+  virtual ~IZoomHost() = default;
+  // The editor's zoom in percent. UI thread
+  virtual int32_t ZoomPercent() const = 0;
+  // Asks the host for the editor's size at the zoom; the editor changes only when it agrees.
+  // UI thread
+  virtual void RequestZoom(int32_t percent) = 0;
+};
 
 namespace VGui {
 class CtrlButton;
@@ -38,7 +53,10 @@ class UtilityControlsPanel : public VGui::CtrlPanel,
     kShowDevConsole = 7,
     kSavePresetAsDefault = 8,
     kClearDefaultPreset = 9,
+    // The zoom submenu's items; the argument is the percentage.
+    kSetZoom = 10,
   };
+  static constexpr const char* kZoomMenuText = "Zoom";
 
   // Skin names of the panel's controls; all but the product button are optional.
   static constexpr const char* kProductButton = "NorvButton";
@@ -67,9 +85,13 @@ class UtilityControlsPanel : public VGui::CtrlPanel,
   void SetEditorDelegate(Norv* plugin) override;
   // Where the About panel is shown. UI thread
   void SetDialogHost(IDialogHost* host) { dialogHost_ = host; }
+  // Where the zoom submenu's choices go; without one the menu has no zoom submenu. UI thread
+  void SetZoomHost(IZoomHost* host) { zoomHost_ = host; }
 
   // The product button's menu, filled each time it opens. UI thread
   void ShowNorvMenu();
+  // Fills the menu without showing it. UI thread
+  void FillNorvMenu();
   const VGui::PopupMenu& Menu() const { return menu_; }
   // The address command 3-6 opens; empty for other commands. any thread
   static std::string WebAddressFor(int32_t command);
@@ -98,6 +120,7 @@ class UtilityControlsPanel : public VGui::CtrlPanel,
   VGui::CtrlButton* clearDefault_ = nullptr;
   VGui::CtrlButton* learnDependent_ = nullptr;
   IDialogHost* dialogHost_ = nullptr;
+  IZoomHost* zoomHost_ = nullptr;
   VGui::PopupMenu menu_;
   bool handlerRegistered_ = false;
   bool skinLoaded_ = false;

@@ -2,8 +2,10 @@
 #include "editor/XYPad.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "plugin/Norv.h"
+#include "support/Log.h"
 #include "support/gui/CtrlRoot.h"
 
 namespace {
@@ -87,6 +89,10 @@ VGui::Point XYPad::Clamped(VGui::Point handle) const {
 
 void XYPad::SetValues(float x, float y) {
   if (dragging_) return;
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    VFoundation::Log("%s, non-finite position from the engine ignored\n", "XYPad::SetValues");
+    return;
+  }
   const float w = float(Bounds().width);
   const float h = float(Bounds().height);
   const VGui::Point moved = Clamped({int(w * std::clamp(x, -1.0f, 2.0f)) - kGrabOffset,

@@ -33,8 +33,7 @@ void AHDREnvelope::Update(float attack, float hold, float decay, float curve) {
   holdLength_ = lengths.hold;
   decayLength_ = lengths.decay;
   curveValue_ = VDSP::ClampUnit(curve);
-  const float c = curveValue_;
-  curve_ = 1.0f + 9.0f * c * c * c;
+  curve_ = CurveExponent(curveValue_);
   attackIncrementTarget_ = 1.0f / attackLength_;
   decayIncrement_ = 1.0f / decayLength_;
 }
@@ -117,8 +116,8 @@ void AHDREnvelope::RenderDecay(float* buffer, int32_t& written, int32_t count) {
   if (remaining <= 0) return;
   const float p0 = decayPosition_;
   const float p1 = p0 + static_cast<float>(remaining) * renderDecayIncrement_;
-  const float e0 = std::pow(1.0f - std::fmin(p0, 1.0f), renderCurve_);
-  const float e1 = std::pow(1.0f - std::fmin(p1, 1.0f), renderCurve_);
+  const float e0 = DecayLevel(p0, renderCurve_);
+  const float e1 = DecayLevel(p1, renderCurve_);
   const float slope = (e1 - e0) / static_cast<float>(remaining);
   if (buffer != nullptr) {
     for (int32_t i = 1; i <= remaining; ++i)

@@ -1,6 +1,7 @@
 // Attack-hold-decay envelope triggered by notes; no release stage, note-offs are ignored.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "dsp/SampleRateUser.h"
@@ -51,6 +52,14 @@ class AHDREnvelope : public VDSP::SampleRateUser {
   // Stage lengths in samples for parameter values at a processing rate. // any thread
   static StageLengths ConvertToTimeInSamples(float attack, float hold, float decay,
                                              float processingRateHz);
+  // The decay's exponent for a curve value c in 0..1: 1 + 9 c^3 (a straight line at 0, a fast
+  // fall at 1). // any thread
+  static float CurveExponent(float curve) { return 1.0f + 9.0f * curve * curve * curve; }
+  // The decay's level at a position along it (0 at its start, 1 and beyond at its end): (1 - p)^e.
+  // The engine renders its decay with it and the editor plots it. // any thread
+  static float DecayLevel(float position, float exponent) {
+    return std::pow(1.0f - std::fmin(position, 1.0f), exponent);
+  }
   // Typed seconds to a normalised value; stage 0 attack, 1 hold, 2 decay. // UI thread
   static float ConverFromTimeInSecondsToNormalisedFloat(double seconds, int32_t stage);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <thread>
 
 #include "plugin/MessagePort.h"
 #include "plugin/ParameterTable.h"
@@ -50,6 +51,8 @@ BindingMap::BindingMap(MessagePort& port, bool bindingsLocked)
       hostValues_(std::make_unique<std::atomic<float>[]>(kHostParameters)),
       bindingsLocked_(bindingsLocked) {
   for (int32_t i = 0; i < kHostParameters; ++i) hostValues_[i].store(0.0f);
+  for (int32_t i = kFirstAssignable; i < kHostParameters; ++i) PublishAssignableName(i);
+  hostNamesChanged_.store(false);
 }
 
 BindingMap::~BindingMap() {
@@ -74,6 +77,7 @@ bool BindingMap::AddHostBinding(int32_t index, const Binding& binding) {
   HuntDownAndKillPreviousBindings(binding);
   if (!AddToSlot(HostSlot(index), binding, false, index, -1)) return false;
   SlotBegin(HostSlot(index))[counts_[HostSlot(index)] - 1].RestAt(GetVSTParameter(index));
+  if (IsAssignable(index)) PublishAssignableName(index);
   return true;
 }
 
@@ -136,7 +140,24 @@ bool BindingMap::HuntDownAndKillPreviousBindings(const Binding& binding) {
 }
 
 bool BindingMap::RemoveBinding(const Binding& binding) {
-  return HuntDownAndKillPreviousBindings(binding);
+  const bool controller = HuntDownAndKillPreviousBindings(binding);
+  const bool host = RemoveFromAssignableSlots(binding);
+  return controller || host;
+}
+
+bool BindingMap::RemoveFromAssignableSlots(const Binding& binding) {
+  bool removed = false;
+  for (int32_t index = kFirstAssignable; index < kHostParameters; ++index) {
+    const int32_t slot = HostSlot(index);
+    const Binding* begin = SlotBegin(slot);
+    for (int32_t position = counts_[slot] - 1; position >= 0; --position) {
+      if (!(begin[position] == binding)) continue;
+      RemoveFromSlot(slot, position);
+      removed = true;
+    }
+    if (removed) PublishAssignableName(index);
+  }
+  return removed;
 }
 
 void BindingMap::RemoveAllBindings() {
@@ -175,6 +196,7 @@ void BindingMap::SyncHostParameter(int32_t index, float value) {
 }
 
 std::string BindingMap::GetHostParameterName(int32_t index) const {
+  if (IsAssignable(index)) return ReadPublishedName(assignableNames_[index - kFirstAssignable]);
   const int32_t count = HostBindingCount(index);
   if (count == 0) return "None";
   if (count > 1) return "Multi";
@@ -231,6 +253,14 @@ void BindingMap::ProcessMIDICC(int32_t channel, int32_t controller, float value)
 }
 
 void BindingMap::ProcessHostAutomation(int32_t index, float value) {
+  if (learnPending_ && IsAssignable(index)) {
+    LearnHostParameter(index);
+    // A switch-like target would fire on the very move that taught it.
+    if (learnTarget_.Type() != BindingType::kContinuous) {
+      SyncHostParameter(index, ClampInput(value));
+      return;
+    }
+  }
   const float clamped = ClampInput(value);
   SetVSTParameter(index, clamped);
   FeedSlot(HostSlot(index), clamped);
@@ -287,6 +317,8 @@ void BindingMap::SetLearnTarget(const Binding& binding) {
 bool BindingMap::ProcessMIDIControlChange(int32_t channel, int32_t controller, int32_t midiValue) {
   bool apply = true;
   if (learnPending_) {
+    // A control has one learnt input: a controller or an assignable host parameter.
+    RemoveFromAssignableSlots(learnTarget_);
     AddMIDICCBinding(channel, controller, learnTarget_);
     learnPending_ = false;
     port_.PostMessageToEditor(MessageType::e_updateBindingChanged);
@@ -295,6 +327,55 @@ bool BindingMap::ProcessMIDIControlChange(int32_t channel, int32_t controller, i
   }
   if (apply) ProcessMIDICC(channel, controller, static_cast<float>(midiValue) * kMIDIValueScale);
   return apply;
+}
+
+void BindingMap::LearnHostParameter(int32_t index) {
+  learnPending_ = false;
+  RemoveFromAssignableSlots(learnTarget_);
+  AddHostBinding(index, learnTarget_);
+  port_.PostMessageToEditor(MessageType::e_updateBindingChanged);
+  port_.PostMessageToEditor(MessageType::e_updateParameterNameChanged);
+}
+
+void BindingMap::PublishAssignableName(int32_t index) {
+  PublishedName& published = assignableNames_[index - kFirstAssignable];
+  const int32_t count = HostBindingCount(index);
+  VFoundation::FixedString<PublishedName::kCapacity> name;
+  if (count == 0) {
+    name.Set("None");
+  } else if (count > 1) {
+    name.Set("Multi");
+  } else {
+    // Cut at a whole UTF-8 character, the host shows at most 7 bytes.
+    name.Set(HostBinding(index, 0)->Name());
+  }
+  published.sequence.fetch_add(1, std::memory_order_acq_rel);
+  for (int32_t i = 0; i < PublishedName::kCapacity; ++i) {
+    published.text[i].store(name.c_str()[i], std::memory_order_relaxed);
+    if (name.c_str()[i] == '\0') break;
+  }
+  published.sequence.fetch_add(1, std::memory_order_release);
+  hostNamesChanged_.store(true);
+}
+
+std::string BindingMap::ReadPublishedName(const PublishedName& published) {
+  static_assert(PublishedName::kCapacity == kHostNameLength + 1);
+  char text[PublishedName::kCapacity + 1] = {};
+  // The writer is the audio thread copying eight characters: a reader that meets a change in
+  // progress tries again and soon finds the name whole.
+  for (int attempt = 1;; ++attempt) {
+    const uint32_t before = published.sequence.load(std::memory_order_acquire);
+    if (before % 2 == 0) {
+      for (int32_t i = 0; i < PublishedName::kCapacity; ++i) {
+        text[i] = published.text[i].load(std::memory_order_relaxed);
+        if (text[i] == '\0') break;
+      }
+      std::atomic_thread_fence(std::memory_order_acquire);
+      if (published.sequence.load(std::memory_order_relaxed) == before) break;
+    }
+    if (attempt % 64 == 0) std::this_thread::yield();
+  }
+  return std::string(text);
 }
 
 int32_t BindingMap::ReflectMessageToHost(const Message& message, IAutomationDelegate& host) {
@@ -335,6 +416,7 @@ bool BindingMap::SerializeAsXML(VFoundation::XmlNode node, bool save) {
         }
       }
     }
+    SaveAssignableBindings(node);
     return true;
   }
 
@@ -361,7 +443,43 @@ bool BindingMap::SerializeAsXML(VFoundation::XmlNode node, bool save) {
       }
     }
   }
+  LoadAssignableBindings(node);
   return true;
+}
+
+void BindingMap::SaveAssignableBindings(VFoundation::XmlNode node) const {
+  char name[48];
+  for (int32_t index = kFirstAssignable; index < kHostParameters; ++index) {
+    const int32_t count = HostBindingCount(index);
+    if (count == 0) continue;
+    std::snprintf(name, sizeof name, "Host%dBindingCount", index);
+    node.WriteInt(name, count);
+    for (int32_t j = 0; j < count; ++j) {
+      std::snprintf(name, sizeof name, "Host%dBinding%d", index, j);
+      Binding copy = *HostBinding(index, j);
+      copy.SerializeAsXML(node.AddObject(Binding::kClassName, name), true);
+    }
+  }
+}
+
+void BindingMap::LoadAssignableBindings(VFoundation::XmlNode node) {
+  char name[48];
+  for (int32_t index = kFirstAssignable; index < kHostParameters; ++index) {
+    ClearSlot(HostSlot(index));
+    std::snprintf(name, sizeof name, "Host%dBindingCount", index);
+    int32_t count = 0;
+    node.ReadInt(name, count);
+    for (int32_t j = 0; j < count && j < kBindingsPerSlot; ++j) {
+      std::snprintf(name, sizeof name, "Host%dBinding%d", index, j);
+      const VFoundation::XmlNode object = node.FindObject(Binding::kClassName, name);
+      if (!object) break;
+      Binding binding;
+      binding.SerializeAsXML(object, false);
+      AddToSlot(HostSlot(index), binding, false, index, -1);
+      SlotBegin(HostSlot(index))[counts_[HostSlot(index)] - 1].RestAt(GetVSTParameter(index));
+    }
+    PublishAssignableName(index);
+  }
 }
 
 // --- inspection

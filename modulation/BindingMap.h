@@ -32,6 +32,12 @@ class BindingMap {
   static constexpr int32_t kControllerSlots = kMIDIChannels * kControllers;
   static constexpr int32_t kSlotCount = kControllerSlots + kHostParameters;
   static constexpr int32_t kMaxBindings = kSlotCount * kBindingsPerSlot;  // 16880
+  // The last two host parameters are free: the user gives them a meaning by learning.
+  static constexpr int32_t kFirstAssignable = 60;
+  static constexpr int32_t kAssignableCount = kHostParameters - kFirstAssignable;
+  static constexpr bool IsAssignable(int32_t index) {
+    return index >= kFirstAssignable && index < kHostParameters;
+  }
   // The preference that holds the initial lock state.
   static constexpr const char* kLockedPreference = "BindingsLocked";
 
@@ -51,6 +57,8 @@ class BindingMap {
   // Removes the first controller binding equal to `binding` (channel 0-15, controller 0-127, list
   // order): a control has at most one learnt controller, so learning a new one moves it.
   bool HuntDownAndKillPreviousBindings(const Binding& binding);
+  // Removes the first controller binding equal to `binding` and its binding to an assignable host
+  // parameter: the user's "remove" takes away every input the control learnt.
   bool RemoveBinding(const Binding& binding);
   // Empties every controller slot; host-parameter slots stay.
   void RemoveAllBindings();
@@ -66,8 +74,12 @@ class BindingMap {
   // state). A host binding added later starts at the stored value too.
   void SyncHostParameter(int32_t index, float value);
   // UI thread: "None" for an empty host slot, the binding's name cut to 7 characters for one
-  // binding, "Multi" for more.
+  // binding, "Multi" for more. The assignable parameters' names change while audio runs (a learn)
+  // and are read from a copy the audio thread publishes, never from the slots.
   std::string GetHostParameterName(int32_t index) const;
+  // any thread: true once after the name of an assignable host parameter changed (the host is then
+  // asked to read the names again).
+  bool TakeHostNamesChanged() { return hostNamesChanged_.exchange(false); }
   // The first host slot (0-61, list order inside a slot) holding a binding whose prototype has the
   // message's type and address fields and whose value slots before the stuffed one equal the
   // message's; -1 if none.
@@ -77,6 +89,9 @@ class BindingMap {
   // slot. ProcessHostAutomation also stores the host value. A binding that sets a stepped
   // parameter (an item or a switch) takes the value whole at the next step instead of gliding.
   void ProcessMIDICC(int32_t channel, int32_t controller, float value);
+  // A host change of an assignable parameter while a learn is pending binds that parameter to the
+  // learn target first (as a controller change does; see ProcessMIDIControlChange), moving the
+  // target's binding from the other assignable parameter.
   void ProcessHostAutomation(int32_t index, float value);
   // audio thread, after every control sub-block: one glide step for every active binding, each
   // applied with its new value; settled bindings leave the active list.
@@ -89,8 +104,9 @@ class BindingMap {
   void ClearLearnTarget() { learnPending_ = false; }
   bool IsLearnPending() const { return learnPending_; }
   const Binding& LearnTarget() const { return learnTarget_; }
-  // A control change (MIDI value 0-127): with a learn pending, binds the controller to the target,
-  // ends learning and posts "e_updateBindingChanged" to the editor; a non-Continuous target skips
+  // A control change (MIDI value 0-127): with a learn pending, binds the controller to the target
+  // (taking the target from an assignable host parameter: a control has one learnt input), ends
+  // learning and posts "e_updateBindingChanged" to the editor; a non-Continuous target skips
   // the value this once. Otherwise (and for a Continuous target) feeds value / 127 to the slot.
   // Answers whether the value was fed.
   bool ProcessMIDIControlChange(int32_t channel, int32_t controller, int32_t midiValue);
@@ -101,10 +117,12 @@ class BindingMap {
   // host index or -1. audio thread.
   int32_t ReflectMessageToHost(const Message& message, IAutomationDelegate& host);
 
-  // save: "HostParameters" (62 floats) and, per non-empty controller slot, "MIDI%dCC%dBindingCount"
-  // and the bindings "MIDI%dCC%dBinding%d". load: empties every controller slot, reads the host
-  // values (missing ones 0) and adds each binding with AddMIDICCBinding (so at most 8 per slot).
-  // Host bindings are rebuilt at set-up, never stored. UI thread, while the engine is locked.
+  // save: "HostParameters" (62 floats), per non-empty controller slot "MIDI%dCC%dBindingCount"
+  // and the bindings "MIDI%dCC%dBinding%d", and per bound assignable host parameter
+  // "Host%dBindingCount" and "Host%dBinding%d". load: empties every controller slot and the
+  // assignable slots, reads the host values (missing ones 0) and adds each binding (so at most 8
+  // per slot). The fixed parameters' host bindings are rebuilt at set-up, never stored. UI thread,
+  // while the engine is locked.
   bool SerializeAsXML(VFoundation::XmlNode node, bool save);
 
   // any thread. The map itself never reads the flag: it tells the plug-in whether the user's
@@ -134,6 +152,21 @@ class BindingMap {
   // Finds the first controller binding equal to `binding`; false when there is none.
   bool FindControllerBinding(const Binding& binding, int32_t& slot, int32_t& position) const;
   void FeedSlot(int32_t slot, float value);
+  void LearnHostParameter(int32_t index);
+  bool RemoveFromAssignableSlots(const Binding& binding);
+  // Copies the assignable parameter's name where the UI thread reads it.
+  void PublishAssignableName(int32_t index);
+  void SaveAssignableBindings(VFoundation::XmlNode node) const;
+  void LoadAssignableBindings(VFoundation::XmlNode node);
+
+  // One assignable parameter's host name, written by one thread at a time and read by any: the
+  // sequence is odd while the characters change.
+  struct PublishedName {
+    static constexpr int32_t kCapacity = 8;
+    std::atomic<uint32_t> sequence{0};
+    std::atomic<char> text[kCapacity] = {};
+  };
+  static std::string ReadPublishedName(const PublishedName& published);
   // The binding GetIndexOfHostBindingWithMatchingPrototype finds, with its host index (-1).
   Binding* MatchHostBinding(const Message& message, int32_t& index) const;
 
@@ -145,5 +178,7 @@ class BindingMap {
   std::unique_ptr<std::atomic<float>[]> hostValues_;
   Binding learnTarget_;
   bool learnPending_ = false;
+  PublishedName assignableNames_[kAssignableCount];
+  std::atomic<bool> hostNamesChanged_{false};
   std::atomic<bool> bindingsLocked_;
 };

@@ -188,6 +188,8 @@ void Norv::editIdle() {
 // lines from this thread could meet a host that starts processing again. The engine is touched
 // only between blocks; a block that starts meanwhile is skipped, so the idle never waits for one.
 void Norv::EditorIdle() {
+  // A learnt assignable parameter has a new name; hosts cache names until told.
+  if (bindingMap_->TakeHostNamesChanged()) updateDisplay();
   if (editorIdleCount_.fetch_add(1) + 1 <= kEditorIdleLimit) return;
   editorIdleCount_.store(0);
   if (!blockGate_.TryAcquire()) return;

@@ -3,7 +3,8 @@
 # Uses the presets in System/Presets/*.tavo when there are any, else built-in settings. Every
 # sound gets the demo's drums on the sidechain inputs 3+4; the sounds played from notes also get
 # the chord's arpeggio on MIDI channel 3. Makes a spectrogram PNG beside every file when sox is
-# installed, and a picture of the editor showing each preset ("<name>-editor.png").
+# installed, and pictures of the editor showing each preset at 100 % and 200 %
+# ("<name>-editor-100.png", "<name>-editor-200.png").
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
@@ -80,11 +81,15 @@ render() {  # name, renderer options...
   spectrogram "$out" "$name"
 }
 
+# At 100 % and 200 %, showing the modulation of the Transmod source with the most destinations.
 editor_picture() {  # name, [preset file]
-  local out; out="$OUTDIR/$(slug "$1")-editor.png"
   local preset=()
   if [ $# -gt 1 ]; then preset=(--preset "$2"); fi
-  "$SHOT_TOOL" "$RESOURCES" "$out" ${preset[@]+"${preset[@]}"}
+  local zoom
+  for zoom in 100 200; do
+    "$SHOT_TOOL" "$RESOURCES" "$OUTDIR/$(slug "$1")-editor-$zoom.png" --scale "$((zoom / 100))" \
+      --transmod busiest ${preset[@]+"${preset[@]}"}
+  done
 }
 
 shopt -s nullglob

@@ -347,6 +347,14 @@ bool AudioEffectX::endEdit(VstInt32 index) const {
   return CallHost(audioMasterEndEdit, index) != 0;
 }
 
+bool AudioEffectX::updateDisplay() const {
+  return CallHost(audioMasterUpdateDisplay) != 0;
+}
+
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height) const {
+  return CallHost(audioMasterSizeWindow, width, height) != 0;
+}
+
 VstTimeInfo* AudioEffectX::getTimeInfo(VstInt32 mask) const {
   return reinterpret_cast<VstTimeInfo*>(CallHost(audioMasterGetTime, 0, mask));
 }

@@ -94,6 +94,11 @@ class AudioEffectX {
   bool sendAutomate(VstInt32 index, float value) const;
   bool beginEdit(VstInt32 index) const;
   bool endEdit(VstInt32 index) const;
+  // audioMasterUpdateDisplay: the host reads names and display texts again. UI thread
+  bool updateDisplay() const;
+  // audioMasterSizeWindow: asks the host to resize the editor's parent to width x height device
+  // pixels; true when the host agreed. Host's GUI thread
+  bool sizeWindow(VstInt32 width, VstInt32 height) const;
   // The host's time record for the mask, or null. audio thread.
   VstTimeInfo* getTimeInfo(VstInt32 mask) const;
   VstInt32 getCurrentProcessLevel() const;

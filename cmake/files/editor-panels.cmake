@@ -13,6 +13,8 @@ set(TAVO_EDITOR_PANELS_FILES
   editor/SynthEditor.h
   editor/TransmodPanel.cpp
   editor/TransmodPanel.h
+  editor/VizCurves.cpp
+  editor/VizCurves.h
   editor/VizPanel.cpp
   editor/VizPanel.h
   editor/XYPad.cpp
@@ -21,6 +23,11 @@ set(TAVO_EDITOR_PANELS_TESTS
   tests/editor/panels/PanelTestKit.h
   tests/editor/panels/ParameterControls_test.cpp
   tests/editor/panels/SkinLayout_test.cpp
+  tests/editor/panels/SmartControlTestKit.h
+  tests/editor/panels/SmartFader_test.cpp
+  tests/editor/panels/SmartKnob_test.cpp
   tests/editor/panels/SynthEditor_test.cpp
   tests/editor/panels/TransmodPanel_test.cpp
+  tests/editor/panels/VizCurves_test.cpp
+  tests/editor/panels/VizPanel_test.cpp
   tests/editor/panels/XYPad_test.cpp)

@@ -22,10 +22,12 @@ set(TAVO_EDITOR_SHELL_FILES
   editor/UtilityControlsPanel.cpp
   editor/UtilityControlsPanel.h)
 set(TAVO_EDITOR_SHELL_TESTS
+  tests/editor/shell/AssignableLearn_test.cpp
   tests/editor/shell/Editor_test.cpp
   tests/editor/shell/HeadlessRender_test.cpp
   tests/editor/shell/HostCallQueue_test.cpp
   tests/editor/shell/PresetPanel_test.cpp
   tests/editor/shell/RootControl_test.cpp
   tests/editor/shell/ShellTestKit.h
-  tests/editor/shell/UtilityControlsPanel_test.cpp)
+  tests/editor/shell/UtilityControlsPanel_test.cpp
+  tests/editor/shell/Zoom_test.cpp)

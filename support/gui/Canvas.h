@@ -4,8 +4,12 @@
 // pixels; the canvas applies the scale factor it was made with. GUI thread.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,11 +32,60 @@ struct Font {
 enum class HAlign { kLeft, kCentre, kRight };
 enum class VAlign { kTop, kMiddle, kBottom };
 
+// A shared, read-only image, either given decoded or decoded by a function on first use: the 2x
+// skin images are needed only above 100 %, and decoding them all made the first open slow. Copies
+// share the image and its single decode, so image sets the controls keep stay valid. A deferred
+// image whose decode fails reads as null. Any thread (the decode runs once, under a once flag).
+class ImagePtr {
+ public:
+  using Decode = std::function<std::shared_ptr<const PixelImage>()>;
+
+  ImagePtr() = default;
+  ImagePtr(std::nullptr_t) {}
+  template <class Image>
+  ImagePtr(std::shared_ptr<Image> image) : image_(std::move(image)) {}
+  // Decoded by decode when first read. any thread
+  static ImagePtr Deferred(Decode decode) {
+    ImagePtr deferred;
+    deferred.lazy_ = std::make_shared<Lazy>();
+    deferred.lazy_->decode = std::move(decode);
+    return deferred;
+  }
+
+  // Reading decodes a deferred image. any thread
+  const PixelImage* get() const {
+    if (!lazy_) return image_.get();
+    std::call_once(lazy_->once, [lazy = lazy_.get()] {
+      if (lazy->decode) lazy->image = lazy->decode();
+      lazy->decode = nullptr;
+      lazy->decoded.store(true, std::memory_order_release);
+    });
+    return lazy_->image.get();
+  }
+  const PixelImage& operator*() const { return *get(); }
+  const PixelImage* operator->() const { return get(); }
+  explicit operator bool() const { return get() != nullptr; }
+  void reset() { *this = ImagePtr(); }
+  // False for a deferred image not read yet. any thread
+  bool Decoded() const { return !lazy_ || lazy_->decoded.load(std::memory_order_acquire); }
+  friend bool operator==(const ImagePtr& a, const ImagePtr& b) { return a.get() == b.get(); }
+
+ private:
+  struct Lazy {
+    std::once_flag once;
+    std::atomic<bool> decoded{false};
+    Decode decode;
+    std::shared_ptr<const PixelImage> image;
+  };
+  std::shared_ptr<const PixelImage> image_;
+  std::shared_ptr<Lazy> lazy_;
+};
+
 // An image at one or more resolutions: `standard` for scale 1, `dense` (twice the pixels) for
 // scales above 1. Logical size is the standard image's. Either may be empty when missing.
 struct ImageSet {
-  std::shared_ptr<const PixelImage> standard;
-  std::shared_ptr<const PixelImage> dense;
+  ImagePtr standard;
+  ImagePtr dense;
   bool Empty() const { return !standard && !dense; }
   // Logical size: the standard image's, or half the dense one's.
   Size LogicalSize() const {
@@ -54,6 +107,10 @@ class Canvas {
   virtual void Translate(float dx, float dy) = 0;
   // Narrows the clip to the rectangle (current coordinates).
   virtual void ClipRect(const RectF& r) = 0;
+  // Narrows the clip to the pie (circle sector) swept from startAngle to endAngle, with FillPie's
+  // angles: radians clockwise from 3 o'clock, clockwise when endAngle > startAngle and
+  // anticlockwise otherwise. A non-finite argument or a radius <= 0 clips everything away.
+  virtual void ClipPie(PointF centre, float radius, float startAngle, float endAngle) = 0;
 
   virtual void FillRect(const RectF& r, Colour c) = 0;
   virtual void FillRoundedRect(const RectF& r, float radius, Colour c) = 0;

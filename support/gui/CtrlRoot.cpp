@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "support/gui/Cursors.h"
+#include "support/gui/Dialogs.h"
 #include "support/gui/PopupMenuView.h"
 #include "support/gui/RootWindow.h"
 #include "support/gui/SkinSet.h"
@@ -100,6 +101,8 @@ CtrlRoot::CtrlRoot() : impl_(std::make_unique<Impl>()) {
 }
 
 CtrlRoot::~CtrlRoot() {
+  // A dialog program still open would answer views that are gone.
+  Dialogs::ForgetNative(*this);
   RemoveAllChildren();
   impl_->closedModals.clear();
   isRoot_ = false;

@@ -23,6 +23,7 @@ NativeDialogs SystemNativeDialogs() {
   dialogs.chooseFile = Platform::ChooseFileNative;
   dialogs.openWithShell = Platform::OpenWithShell;
   dialogs.poll = Platform::PollNativeDialogs;
+  dialogs.forget = Platform::ForgetNativeDialogs;
   return dialogs;
 }
 
@@ -57,9 +58,11 @@ void ChooseFile(CtrlRoot& root, const Platform::FileDialogRequest& request, File
     root.PushModal(std::make_unique<FileListPanel>(request, std::move(answer)));
   };
   if (!native.chooseFile) return showPanel(std::move(done));
-  // The native dialog answers later, from a tick, while the root (kept by the editor for its
-  // lifetime) is still there.
-  native.chooseFile(request,
+  Platform::FileDialogRequest owned = request;
+  owned.owner = &root;
+  // The native dialog answers later, from a tick of this root's window (the editor may have closed
+  // and opened again meanwhile, on another thread); a root that goes away forgets its dialogs.
+  native.chooseFile(owned,
                     [showPanel, done = std::move(done)](Platform::FileDialogOutcome outcome,
                                                         const std::filesystem::path& file) mutable {
                       switch (outcome) {
@@ -81,9 +84,14 @@ bool OpenWithShell(std::string_view fileOrUrl) {
   return native.openWithShell && native.openWithShell(fileOrUrl);
 }
 
-void PollNative() {
+void PollNative(const CtrlRoot& root) {
   const auto& native = Current();
-  if (native.poll) native.poll();
+  if (native.poll) native.poll(&root);
+}
+
+void ForgetNative(const CtrlRoot& root) {
+  const auto& native = Current();
+  if (native.forget) native.forget(&root);
 }
 
 }  // namespace VGui::Dialogs

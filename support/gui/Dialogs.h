@@ -43,11 +43,16 @@ struct NativeDialogs {
       std::function<void(Platform::FileDialogOutcome, const std::filesystem::path&)>)>
       chooseFile;
   std::function<bool(std::string_view)> openWithShell;
-  // Delivers answers of dialogs that run apart from the GUI thread; called every tick.
-  std::function<void()> poll;
+  // Delivers the owner's answers of dialogs that run apart from the GUI thread; called every tick.
+  std::function<void(const void* owner)> poll;
+  // Closes the owner's dialogs still open; they never answer.
+  std::function<void(const void* owner)> forget;
 };
-// Called by the window every tick: answers of native dialogs arrive here. UI thread
-void PollNative();
+// Called by the window every tick: answers of the root's native dialogs arrive here, on whichever
+// thread the root's window now runs. UI thread
+void PollNative(const CtrlRoot& root);
+// The root goes away: its native dialogs still open are closed unanswered. UI thread
+void ForgetNative(const CtrlRoot& root);
 
 // The OS's dialogs (support/platform). UI thread
 NativeDialogs SystemNativeDialogs();

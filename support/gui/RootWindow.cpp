@@ -12,11 +12,6 @@
 namespace VGui {
 namespace {
 
-Size DeviceSize(Size logical, float scale) {
-  return {int(std::lround(float(logical.width) * scale)),
-          int(std::lround(float(logical.height) * scale))};
-}
-
 // Whole device pixels covering the logical rectangle, so no edge pixel is left stale.
 Rect DeviceRect(const Rect& r, float scale, const PixelImage& frame) {
   const int left = std::max(0, int(std::floor(float(r.x) * scale)));
@@ -35,6 +30,11 @@ void ClearArea(PixelImage& frame, const Rect& device) {
 }
 
 }  // namespace
+
+Size DeviceSize(Size logical, float scale) {
+  return {int(std::lround(float(logical.width) * scale)),
+          int(std::lround(float(logical.height) * scale))};
+}
 
 std::unique_ptr<RootWindow> RootWindow::Open(CtrlRoot& root, uintptr_t parent, Size logical,
                                              float scale, std::string& error) {
@@ -74,6 +74,17 @@ void RootWindow::ReturnKeyboardFocus() {
   }
 }
 
+bool RootWindow::Rescale(float scale) {
+  if (!(scale > 0.0f)) return false;
+  if (window_ && !window_->Rescale(DeviceSize(logical_, scale), scale)) return false;
+  scale_ = scale;
+  root_.SetScale(scale_);
+  // The next frame is made at the new size and painted whole.
+  firstFrame_ = true;
+  RequestRedraw();
+  return true;
+}
+
 void RootWindow::RequestRedraw() {
   if (Platform::Window* window = published_.load(std::memory_order_acquire)) {
     window->RequestRedraw();
@@ -82,7 +93,7 @@ void RootWindow::RequestRedraw() {
 
 void RootWindow::OnTick() {
   root_.Tick();
-  Dialogs::PollNative();
+  Dialogs::PollNative(root_);
   if (root_.HasInvalidRegion()) RequestRedraw();
 }
 

@@ -40,6 +40,10 @@ class RootWindow : public Platform::WindowClient {
   Platform::Window* NativeWindow() const { return window_.get(); }
   CtrlRoot& Root() const { return root_; }
   float Scale() const { return scale_; }
+  // A zoom change: the window's size and the drawing scale change together and everything is
+  // painted again. false, with nothing changed, when the scale is not positive or the window
+  // system refuses the size. The window's GUI thread
+  bool Rescale(float scale);
   Size LogicalSize() const { return logical_; }
 
   // --- Platform::WindowClient (the window's GUI thread) ----------------------------------------
@@ -61,6 +65,9 @@ class RootWindow : public Platform::WindowClient {
   // closes, since on Linux those calls come from the window's thread while Open still runs.
   std::atomic<Platform::Window*> published_{nullptr};
 };
+
+// The device-pixel size of a logical size at a scale (rounded to whole pixels). any thread
+Size DeviceSize(Size logical, float scale);
 
 // The whole tree painted at the scale into a new image of logical size times scale (the root's
 // bounds give the logical size). UI thread

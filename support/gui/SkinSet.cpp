@@ -105,8 +105,11 @@ ImageSet SkinSet::LoadImage(const std::filesystem::path& relative) {
     VFoundation::Log("Skin image %s could not be loaded\n", path.generic_string().c_str());
     return {};
   }
+  // The 2x twin is decoded only when something draws above 100 %.
   std::error_code error;
-  if (std::filesystem::exists(DenseTwin(path), error)) image.dense = DecodeFile(DenseTwin(path));
+  if (const std::filesystem::path twin = DenseTwin(path); std::filesystem::exists(twin, error)) {
+    image.dense = ImagePtr::Deferred([twin] { return DecodeFile(twin); });
+  }
   imageFiles_[key] = image;
   return image;
 }

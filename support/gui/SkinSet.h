@@ -44,8 +44,8 @@ class SkinSet {
   void AddImage(std::string name, ImageSet image);
 
   // The image file (relative to the resource folder) and its "@2x" twin when present, decoded
-  // once and kept; an empty set (logged) when the standard file is missing or unreadable. UI
-  // thread
+  // once and kept (the twin when first drawn); an empty set (logged) when the standard file is
+  // missing or unreadable. UI thread
   ImageSet LoadImage(const std::filesystem::path& relative);
 
   // Forgets every definition and cached image. UI thread

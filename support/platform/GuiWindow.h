@@ -56,6 +56,10 @@ class Window {
   virtual Point ScreenOrigin() = 0;
   // New device-pixel size (zoom). GUI thread
   virtual bool Resize(Size pixels) = 0;
+  // New device-pixel size and scale together (a zoom change): mouse positions are divided by the
+  // new scale from then on. false, with size and scale unchanged, when the window system
+  // refuses. GUI thread
+  virtual bool Rescale(Size pixels, float scale) = 0;
   // Asks the window system for the keyboard focus, so that typing reaches a text field even in a
   // host that neither gives the window focus nor forwards its keys; false when refused. GUI thread
   virtual bool TakeKeyboardFocus() = 0;
@@ -85,6 +89,9 @@ struct FileDialogRequest {
   std::string extension;   // "tavo"
   std::filesystem::path folder;
   std::string fileName;  // suggested name for a save
+  // Who asked (the editor's root): its answer goes only to that owner's ticks, whichever thread
+  // runs them after the editor closed and opened again.
+  const void* owner = nullptr;
 };
 enum class FileDialogOutcome { kChosen, kCancelled, kUnavailable };
 // A file dialog of the OS (comdlg32; zenity or kdialog on Linux when installed). The answer comes
@@ -92,8 +99,11 @@ enum class FileDialogOutcome { kChosen, kCancelled, kUnavailable };
 // dialog program, so the toolkit shows its own file list. GUI thread
 void ChooseFileNative(const FileDialogRequest& request,
                       std::function<void(FileDialogOutcome, const std::filesystem::path&)> done);
-// Called every tick on Linux to deliver answers of dialogs that run in a child process. GUI thread
-void PollNativeDialogs();
+// Called every tick on Linux to deliver the owner's answers of dialogs that run in a child process.
+// GUI thread
+void PollNativeDialogs(const void* owner);
+// The owner goes away: its dialogs still open are closed and will never answer. GUI thread
+void ForgetNativeDialogs(const void* owner);
 
 // Opens a file or a web address with the user's default program. false on failure. GUI thread
 bool OpenWithShell(std::string_view fileOrUrl);

@@ -55,12 +55,30 @@ double SecondsNow() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+std::atomic<vst::VstIntPtr>& SizeWindowAnswer() {
+  static std::atomic<vst::VstIntPtr> answer{1};
+  return answer;
+}
+
+std::vector<RecordedCall> SizeWindowCalls() {
+  std::vector<RecordedCall> asked;
+  for (const RecordedCall& call : Calls().Calls()) {
+    if (call.opcode == vst::audioMasterSizeWindow) asked.push_back(call);
+  }
+  return asked;
+}
+
+void ResetZoomPreference() {
+  EXPECT_TRUE(VApplication::Options::WriteInteger("Zoom", 100));
+}
+
 vst::VstIntPtr RecordingCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
                                  vst::VstIntPtr value, void* ptr, float opt) {
   // The audio thread's questions of every block are of no interest here.
   if (opcode != vst::audioMasterGetTime && opcode != vst::audioMasterGetCurrentProcessLevel) {
-    Calls().Record({opcode, index, opt, std::this_thread::get_id(), SecondsNow()});
+    Calls().Record({opcode, index, opt, std::this_thread::get_id(), SecondsNow(), value});
   }
+  if (opcode == vst::audioMasterSizeWindow) return SizeWindowAnswer().load();
   return HostCallback(effect, opcode, index, value, ptr, opt);
 }
 
@@ -203,6 +221,13 @@ void UseTheBuildsResources() {
 
 std::optional<ControlArea> EditorControlArea(const std::string& name) {
   if (auto inRoot = FindInSkin("RootSkin.skin", name, 0, 0)) return inRoot;
+  // The utility strip loads its skin onto itself, wherever the root skin puts it.
+  if (const std::optional<ControlArea> strip =
+          FindInSkin("RootSkin.skin", "UtilityControls", 0, 0)) {
+    if (auto inStrip = FindInSkin("Global/UtilityControls.skin", name, strip->x, strip->y)) {
+      return inStrip;
+    }
+  }
   // The synth panel loads its skin onto itself.
   const std::optional<ControlArea> synthPanel = FindInSkin("RootSkin.skin", "SynthEditor", 0, 0);
   if (!synthPanel) return std::nullopt;
@@ -249,6 +274,28 @@ std::string Describe(const std::vector<RecordedCall>& calls) {
          << " @" << call.seconds << "s; ";
   }
   return text.str();
+}
+
+std::vector<ControlArea> LiveAreas() {
+  std::vector<ControlArea> areas;
+  for (const char* plot :
+       {"DViz", "F1Viz", "F2Viz", "CViz", "L1Viz", "L2Viz", "EViz", "FViz", "SViz"}) {
+    if (const std::optional<ControlArea> area = EditorControlArea(plot)) areas.push_back(*area);
+  }
+  return areas;
+}
+
+std::vector<uint32_t> WithoutLiveAreas(std::vector<uint32_t> pixels, int width) {
+  if (width <= 0) return pixels;
+  const int height = int(pixels.size() / size_t(width));
+  for (const ControlArea& area : LiveAreas()) {
+    for (int y = std::max(0, area.y); y < std::min(height, area.y + area.height); ++y) {
+      for (int x = std::max(0, area.x); x < std::min(width, area.x + area.width); ++x) {
+        pixels[size_t(y) * size_t(width) + size_t(x)] = 0;
+      }
+    }
+  }
+  return pixels;
 }
 
 size_t DistinctColours(const std::vector<uint32_t>& pixels) {

@@ -26,7 +26,8 @@ struct RecordedCall {
   vst::VstInt32 index = 0;
   float opt = 0.0f;
   std::thread::id thread;
-  double seconds = 0.0;  // on the steady clock, since the program started
+  double seconds = 0.0;      // on the steady clock, since the program started
+  vst::VstIntPtr value = 0;  // the call's integer value (the height of a size request)
 };
 
 // Every call the plug-in made to the host. any thread
@@ -46,7 +47,16 @@ class CallLog {
 CallLog& Calls();
 double SecondsNow();
 
-// The host callback of the instances below: records, then answers as the shared test host does.
+// What the host answers audioMasterSizeWindow: 1 agrees (the default), 0 refuses. any thread
+std::atomic<vst::VstIntPtr>& SizeWindowAnswer();
+// The audioMasterSizeWindow calls recorded so far.
+std::vector<RecordedCall> SizeWindowCalls();
+// The editor's zoom preference back at 100 %, so that a test's zoom change does not follow the
+// next tests.
+void ResetZoomPreference();
+
+// The host callback of the instances below: records, then answers as the shared test host does
+// (audioMasterSizeWindow as SizeWindowAnswer says).
 vst::VstIntPtr RecordingCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
                                  vst::VstIntPtr value, void* ptr, float opt);
 
@@ -109,8 +119,8 @@ struct ControlArea {
 };
 
 // A control's rectangle in the editor window, from the shipped skins: the root skin places the
-// synth panel, whose own skin file places its sections and their controls (rectangles relative
-// to the parent). Empty when no skin names the control.
+// synth panel and the utility strip, whose own skin files place their sections and controls
+// (rectangles relative to the parent). Empty when no skin names the control.
 std::optional<ControlArea> EditorControlArea(const std::string& name);
 
 // What a run of edit calls says about one mouse gesture on the parameter: empty when it is
@@ -120,6 +130,12 @@ std::string GestureFault(const std::vector<RecordedCall>& editCalls, vst::VstInt
 // The automated values of the gesture, in order.
 std::vector<float> AutomatedValues(const std::vector<RecordedCall>& editCalls);
 std::string Describe(const std::vector<RecordedCall>& calls);
+
+// The areas that change while the engine runs, whatever the host does: the nine plots, whose
+// histories move every tick. Comparing pictures "steady" leaves them out.
+std::vector<ControlArea> LiveAreas();
+// The picture `width` pixels wide with the live areas painted black.
+std::vector<uint32_t> WithoutLiveAreas(std::vector<uint32_t> pixels, int width);
 
 // Pixels are 0x00RRGGBB, row by row.
 size_t DistinctColours(const std::vector<uint32_t>& pixels);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -16,7 +17,9 @@
 #include <future>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "host/EditorHost.h"
 #include "plugin/ParameterTable.h"
@@ -249,13 +252,16 @@ class EditorHostLinux : public testing::Test {
   }
 
   // The window's pixels once the editor has presented a scene (not a blank or uniform window),
-  // and the same in two grabs 80 ms apart: no frame half presented.
+  // and the same in two grabs 80 ms apart outside the live plots: no frame half presented.
   std::vector<uint32_t> WaitForSteadyPicture(xcb_window_t child) {
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     std::vector<uint32_t> last;
     while (std::chrono::steady_clock::now() < deadline) {
       std::vector<uint32_t> shown = X().Pixels(child, kEditorSize);
-      if (DistinctColours(shown) >= 16 && shown == last) return shown;
+      if (DistinctColours(shown) >= 16 &&
+          WithoutLiveAreas(shown, kEditorWidth) == WithoutLiveAreas(last, kEditorWidth)) {
+        return shown;
+      }
       last = std::move(shown);
       std::this_thread::sleep_for(80ms);
     }
@@ -549,6 +555,111 @@ TEST_F(EditorHostLinux, EditorCallsWithoutAnOpenEditor) {
       "editor calls after the close");
   EXPECT_TRUE(X().Children(parent).empty());
 }
+
+struct ZoomCase {
+  const char* name;
+  int menuItem;  // of the zoom submenu, from the top: 100, 125, 150, 200 %
+  vst::VstIntPtr hostAnswer;
+  Size asked;  // the size the editor asks for
+};
+
+class EditorHostLinuxZoom : public EditorHostLinux, public testing::WithParamInterface<ZoomCase> {
+ protected:
+  void TearDown() override {
+    EditorHostLinux::TearDown();
+    SizeWindowAnswer().store(1);
+    ResetZoomPreference();
+  }
+
+  // A click on the menu button, then the host's forwarded keys: up to the last item (the zoom
+  // submenu), right into it, down to the item, return.
+  void ChooseZoomFromTheMenu(int item) {
+    const std::optional<ControlArea> button = EditorControlArea("NorvButton");
+    ASSERT_TRUE(button.has_value()) << "no skin places the menu button";
+    ASSERT_TRUE(X().MovePointer(
+        {kParentOrigin.x + button->CentreX(), kParentOrigin.y + button->CentreY()}));
+    std::this_thread::sleep_for(30ms);
+    ASSERT_TRUE(X().Button(1, true));
+    std::this_thread::sleep_for(30ms);
+    ASSERT_TRUE(X().Button(1, false));
+    std::this_thread::sleep_for(150ms);
+    // VST 2.4 virtual keys: return 4, up 12, right 13, down 14.
+    std::vector<vst::VstIntPtr> keys = {12, 13};
+    keys.insert(keys.end(), size_t(item), 14);
+    keys.push_back(4);
+    for (const vst::VstIntPtr key : keys) {
+      host_->Run([&] { plugin_->Dispatch(vst::effEditKeyDown, 0, key, nullptr, 0.0f); },
+                 "effEditKeyDown");
+      std::this_thread::sleep_for(20ms);
+    }
+  }
+
+  std::vector<RecordedCall> WaitForSizeRequest() {
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (SizeWindowCalls().empty() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
+    return SizeWindowCalls();
+  }
+
+  bool WaitForChildGeometry(xcb_window_t child, Size size, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const Rect wanted{0, 0, size.width, size.height};
+    while (X().Geometry(child) != wanted && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
+    return X().Geometry(child) == wanted;
+  }
+};
+
+// The zoom menu asks the host (on its idle thread) for the new size; the editor's window and its
+// effEditGetRect follow only when the host agrees, and the next open keeps the zoom.
+TEST_P(EditorHostLinuxZoom, TheWindowAndTheRectangleFollowTheHostsAnswer) {
+  const ZoomCase& c = GetParam();
+  StartHostThread(40ms);
+  const xcb_window_t parent = MakeTinyParentOnAnotherThread();
+  const xcb_window_t child = OpenAsArdourDoes(parent);
+  ASSERT_NE(child, 0u);
+  ASSERT_FALSE(WaitForSteadyPicture(child).empty());
+  SizeWindowAnswer().store(c.hostAnswer);
+  Calls().Clear();
+
+  ChooseZoomFromTheMenu(c.menuItem);
+  const std::vector<RecordedCall> asked = WaitForSizeRequest();
+  ASSERT_EQ(asked.size(), 1u) << Describe(Calls().Calls());
+  EXPECT_EQ(asked[0].index, c.asked.width);
+  EXPECT_EQ(asked[0].value, c.asked.height);
+  EXPECT_EQ(ThreadName(asked[0].thread), "the host's idle thread");
+
+  const Size shown = c.hostAnswer != 0 ? c.asked : kEditorSize;
+  // A host that agreed grows its parent, as it would after any size request.
+  if (c.hostAnswer != 0) {
+    EXPECT_TRUE(X().Resize(parent, shown));
+  }
+  EXPECT_TRUE(WaitForChildGeometry(child, shown, c.hostAnswer != 0 ? 2000ms : 300ms));
+  EXPECT_EQ(X().Geometry(child), (Rect{0, 0, shown.width, shown.height}));
+  const std::optional<vst::ERect> rect = host_->AskRect();
+  ASSERT_TRUE(rect.has_value());
+  EXPECT_EQ((Size{rect->right - rect->left, rect->bottom - rect->top}), shown);
+  // Whatever of the window lies on the 1280 x 800 screen shows the editor.
+  const Size onScreen{std::min(shown.width, 1280 - kParentOrigin.x),
+                      std::min(shown.height, 800 - kParentOrigin.y)};
+  EXPECT_GE(DistinctColours(X().Pixels(child, onScreen)), 16u);
+  host_->Close();
+
+  const std::optional<vst::ERect> reopened = plugin_->EditorRect();
+  ASSERT_TRUE(reopened.has_value());
+  EXPECT_EQ((Size{reopened->right - reopened->left, reopened->bottom - reopened->top}), shown)
+      << "the next open is not at the zoom kept";
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, EditorHostLinuxZoom,
+                         testing::Values(ZoomCase{"Agrees125", 1, 1, {1203, 548}},
+                                         ZoomCase{"Agrees200", 3, 1, {1924, 876}},
+                                         ZoomCase{"Refuses150", 2, 0, {1443, 657}}),
+                         [](const testing::TestParamInfo<ZoomCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(EditorHostLinux, RefusesAParentThatDoesNotExist) {
   StartHostThread(40ms);

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plugin/MessagePort.h"
@@ -629,6 +631,130 @@ TEST_F(BindingMapTest, LoadingKeepsAtMostEightPerSlotAndFillsGaps) {
   EXPECT_STREQ(bare.Path(), "None");
   EXPECT_EQ(map_.ControllerBindingCount(4, 0), 0);
   EXPECT_EQ(map_.GetVSTParameter(10), 0.0f);
+}
+
+// The user teaches an assignable host parameter the way a controller is taught: learn mode, click
+// the control, then move the host parameter.
+class AssignableLearnTest : public BindingMapTest {
+ protected:
+  std::vector<MessageType> EditorTypes() {
+    port_.ProcessEditorMessages();
+    std::vector<MessageType> types;
+    for (const Posted& posted : editor_.posted) types.push_back(posted.type);
+    editor_.posted.clear();
+    return types;
+  }
+  const Binding cutoff_ = ParameterBinding(34, "Filter 1 Cutoff");
+};
+
+TEST_F(AssignableLearnTest, MovingAnAssignableParameterBindsItToTheLearnTargetAndAppliesTheMove) {
+  map_.SetLearnTarget(cutoff_);
+  map_.ProcessHostAutomation(5, 0.3f);
+  EXPECT_TRUE(map_.IsLearnPending()) << "a fixed parameter teaches nothing";
+  EXPECT_EQ(map_.HostBindingCount(60), 0);
+
+  map_.ProcessHostAutomation(60, 0.7f);
+  EXPECT_FALSE(map_.IsLearnPending());
+  ASSERT_EQ(map_.HostBindingCount(60), 1);
+  EXPECT_FALSE(map_.HostBinding(60, 0)->IsMIDI());
+  EXPECT_EQ(map_.HostBinding(60, 0)->MajorIndex(), 60);
+  EXPECT_EQ(map_.GetHostParameterName(60), "Filter ");
+  EXPECT_TRUE(map_.TakeHostNamesChanged());
+  EXPECT_FALSE(map_.TakeHostNamesChanged()) << "told once";
+  EXPECT_EQ(EditorTypes(), (std::vector<MessageType>{MessageType::e_updateBindingChanged,
+                                                     MessageType::e_updateParameterNameChanged}));
+  StepUntilSettled();
+  ASSERT_FALSE(engine_.posted.empty());
+  EXPECT_EQ(engine_.posted.back().parameter, 34);
+  EXPECT_FLOAT_EQ(engine_.posted.back().value, 0.7f);
+
+  // Later moves drive the control like any host parameter.
+  map_.ProcessHostAutomation(60, 0.1f);
+  StepUntilSettled();
+  EXPECT_FLOAT_EQ(engine_.posted.back().value, 0.1f);
+}
+
+// A control has one learnt input, a controller or an assignable parameter: learning another moves
+// it.
+TEST_F(AssignableLearnTest, LearningAnotherInputMovesTheBindingAndRemoveTakesIt) {
+  map_.SetLearnTarget(cutoff_);
+  map_.ProcessHostAutomation(60, 0.5f);
+  map_.SetLearnTarget(cutoff_);
+  map_.ProcessHostAutomation(61, 0.5f);
+  EXPECT_EQ(map_.HostBindingCount(60), 0);
+  EXPECT_EQ(map_.GetHostParameterName(60), "None");
+  EXPECT_EQ(map_.HostBindingCount(61), 1);
+
+  map_.SetLearnTarget(cutoff_);
+  map_.ProcessMIDIControlChange(0, 1, 64);
+  EXPECT_EQ(map_.HostBindingCount(61), 0) << "a controller takes over";
+  EXPECT_EQ(map_.ControllerBindingCount(0, 1), 1);
+  map_.SetLearnTarget(cutoff_);
+  map_.ProcessHostAutomation(60, 0.5f);
+  EXPECT_EQ(map_.ControllerBindingCount(0, 1), 0) << "and gives way to a host parameter";
+  EXPECT_EQ(map_.HostBindingCount(60), 1);
+
+  EXPECT_TRUE(map_.RemoveBinding(cutoff_));
+  EXPECT_EQ(map_.HostBindingCount(60), 0);
+  EXPECT_EQ(map_.GetHostParameterName(60), "None");
+  EXPECT_EQ(map_.HostBindingCount(34), 0) << "the fixed slots are not searched";
+}
+
+TEST_F(AssignableLearnTest, ASwitchLikeTargetIsBoundWithoutFiring) {
+  Binding toggle = ParameterBinding(20, "F1 Active");
+  toggle.SetType(BindingType::kLatching);
+  map_.SetLearnTarget(toggle);
+  map_.ProcessHostAutomation(61, 1.0f);
+  Step();
+  EXPECT_TRUE(engine_.posted.empty());
+  EXPECT_EQ(map_.HostBindingCount(61), 1);
+  EXPECT_FLOAT_EQ(map_.GetVSTParameter(61), 1.0f);
+}
+
+TEST_F(AssignableLearnTest, LearntAssignableBindingsTravelInTheBindingsDocument) {
+  map_.SetLearnTarget(cutoff_);
+  map_.ProcessHostAutomation(61, 0.25f);
+  VFoundation::XmlDocument document;
+  document.CreateNew("root");
+  ASSERT_TRUE(map_.SerializeAsXML(document.Root(), true));
+  const std::string text = document.Print();
+  EXPECT_NE(text.find("Host61BindingCount=\"1\""), std::string::npos);
+
+  MessagePort freshPort;
+  BindingMap fresh(freshPort);
+  fresh.AddHostBinding(60, ParameterBinding(1, "Stale"));
+  VFoundation::XmlDocument reread;
+  ASSERT_TRUE(reread.Parse(text, "root"));
+  ASSERT_TRUE(fresh.SerializeAsXML(reread.Root(), false));
+  EXPECT_EQ(fresh.HostBindingCount(60), 0) << "loading replaces the assignable bindings";
+  ASSERT_EQ(fresh.HostBindingCount(61), 1);
+  EXPECT_TRUE(*fresh.HostBinding(61, 0) == cutoff_);
+  EXPECT_EQ(fresh.HostBinding(61, 0)->MajorIndex(), 61);
+  EXPECT_EQ(fresh.GetHostParameterName(61), "Filter ");
+}
+
+// The host reads names on its own thread while the audio thread learns: every name read is whole.
+// (Run under ThreadSanitizer with the other stress tests.)
+class AssignableNameStress : public AssignableLearnTest {};
+
+TEST_F(AssignableNameStress, NamesReadWhileLearningAreNeverTorn) {
+  std::atomic<bool> done{false};
+  std::vector<std::string> bad;
+  std::thread host([&] {
+    while (!done.load()) {
+      const std::string name = map_.GetHostParameterName(60);
+      if (name != "None" && name != "Filter " && name != "Resonan") bad.push_back(name);
+    }
+  });
+  const Binding resonance = ParameterBinding(35, "Resonance");
+  for (int i = 0; i < 2000; ++i) {
+    map_.SetLearnTarget(i % 2 == 0 ? cutoff_ : resonance);
+    map_.ProcessHostAutomation(60, 0.5f);
+    map_.RemoveBinding(i % 2 == 0 ? cutoff_ : resonance);
+  }
+  done.store(true);
+  host.join();
+  EXPECT_TRUE(bad.empty()) << "first bad name: '" << bad.front() << "'";
 }
 
 TEST(BindingTest, TypeAndFunctionNamesReadBack) {

@@ -107,6 +107,19 @@ class CairoCanvas final : public Canvas {
     cairo_rectangle(cr_, r.x, r.y, std::max(0.0f, r.width), std::max(0.0f, r.height));
     cairo_clip(cr_);
   }
+  void ClipPie(PointF centre, float radius, float startAngle, float endAngle) override {
+    if (!Finite({centre.x, centre.y, radius, startAngle, endAngle}) || radius <= 0.0f) {
+      cairo_new_path(cr_);
+      cairo_rectangle(cr_, 0.0, 0.0, 0.0, 0.0);
+      cairo_clip(cr_);
+      return;
+    }
+    cairo_new_path(cr_);
+    cairo_move_to(cr_, centre.x, centre.y);
+    ArcPath(cr_, centre, radius, startAngle, endAngle);
+    cairo_close_path(cr_);
+    cairo_clip(cr_);
+  }
 
   void FillRect(const RectF& r, Colour c) override {
     if (!Finite(r) || !HasPositiveSize(r) || c.Transparent()) return;

@@ -89,6 +89,16 @@ class GdiplusCanvas final : public Canvas {
     graphics_.IntersectClip(
         Gdiplus::RectF(r.x, r.y, std::max(0.0f, r.width), std::max(0.0f, r.height)));
   }
+  void ClipPie(PointF centre, float radius, float startAngle, float endAngle) override {
+    if (!Finite({centre.x, centre.y, radius, startAngle, endAngle}) || radius <= 0.0f) {
+      graphics_.IntersectClip(Gdiplus::RectF(0.0f, 0.0f, 0.0f, 0.0f));
+      return;
+    }
+    Gdiplus::GraphicsPath path;
+    path.AddPie(centre.x - radius, centre.y - radius, 2.0f * radius, 2.0f * radius,
+                startAngle * kDegreesPerRadian, (endAngle - startAngle) * kDegreesPerRadian);
+    graphics_.SetClip(&path, Gdiplus::CombineModeIntersect);
+  }
 
   void FillRect(const RectF& r, Colour c) override {
     if (!Finite(r) || !HasPositiveSize(r) || c.Transparent()) return;

@@ -35,7 +35,7 @@ struct RunningDialog {
   bool outputEnded = false;
   std::optional<int> exitStatus;  // nullopt: still running, or reaped by someone else
   bool reaped = false;
-  std::thread::id owner;
+  const void* owner = nullptr;
   DialogDone done;
 };
 
@@ -136,7 +136,7 @@ std::vector<std::string> KdialogArguments(const FileDialogRequest& request) {
 }
 
 bool StartDialog(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                 DialogDone& done) {
+                 const void* owner, DialogDone& done) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) return false;
   const pid_t pid = Spawn(program, arguments, pipeFds[1]);
@@ -149,7 +149,7 @@ bool StartDialog(const std::filesystem::path& program, const std::vector<std::st
   RunningDialog dialog;
   dialog.pid = pid;
   dialog.output = pipeFds[0];
-  dialog.owner = std::this_thread::get_id();
+  dialog.owner = owner;
   dialog.done = std::move(done);
   Children& children = RunningChildren();
   std::lock_guard lock(children.mutex);
@@ -217,27 +217,26 @@ bool AlertNative(std::string_view, std::string_view) {
 
 void ChooseFileNative(const FileDialogRequest& request, DialogDone done) {
   if (const auto zenity = FindProgram("zenity")) {
-    if (StartDialog(*zenity, ZenityArguments(request), done)) return;
+    if (StartDialog(*zenity, ZenityArguments(request), request.owner, done)) return;
   } else if (const auto kdialog = FindProgram("kdialog")) {
-    if (StartDialog(*kdialog, KdialogArguments(request), done)) return;
+    if (StartDialog(*kdialog, KdialogArguments(request), request.owner, done)) return;
   }
   if (done) done(FileDialogOutcome::kUnavailable, {});
 }
 
-void PollNativeDialogs() {
+void PollNativeDialogs(const void* owner) {
   std::vector<RunningDialog> finished;
   {
     Children& children = RunningChildren();
     std::lock_guard lock(children.mutex);
     ReapOpeners(children.openers);
-    const auto self = std::this_thread::get_id();
     for (auto it = children.dialogs.begin(); it != children.dialogs.end();) {
-      // Each answer goes to the thread that asked: another editor's ticks run elsewhere.
-      if (it->owner == self) {
+      // Each answer goes to the editor that asked: another editor's ticks run elsewhere.
+      if (it->owner == owner) {
         ReadOutput(*it);
         if (it->outputEnded && !it->reaped) Reap(*it);
       }
-      if (it->owner == self && it->outputEnded && it->reaped) {
+      if (it->owner == owner && it->outputEnded && it->reaped) {
         close(it->output);
         finished.push_back(std::move(*it));
         it = children.dialogs.erase(it);
@@ -251,6 +250,19 @@ void PollNativeDialogs() {
     const FileDialogOutcome outcome = OutcomeOf(dialog, chosen);
     if (dialog.done) dialog.done(outcome, chosen);
   }
+}
+
+void ForgetNativeDialogs(const void* owner) {
+  Children& children = RunningChildren();
+  std::lock_guard lock(children.mutex);
+  std::erase_if(children.dialogs, [&](RunningDialog& dialog) {
+    if (dialog.owner != owner) return false;
+    // The answer would reach views that are gone: close the dialog and reap it with the openers.
+    kill(dialog.pid, SIGTERM);
+    close(dialog.output);
+    if (!dialog.reaped) children.openers.push_back(dialog.pid);
+    return true;
+  });
 }
 
 bool OpenWithShell(std::string_view fileOrUrl) {

@@ -141,6 +141,7 @@ class XcbWindow final : public Window {
   bool ForwardHostKey(const KeyEvent& event, bool down) override;
   Point ScreenOrigin() override;
   bool Resize(Size pixels) override;
+  bool Rescale(Size pixels, float scale) override;
   bool TakeKeyboardFocus() override;
   void ReturnKeyboardFocus() override;
 
@@ -177,7 +178,7 @@ class XcbWindow final : public Window {
 
   WindowClient& client_;
   Size size_;
-  const float scale_;
+  float scale_;
 
   xcb_connection_t* connection_ = nullptr;
   xcb_screen_t* screen_ = nullptr;
@@ -734,6 +735,12 @@ bool XcbWindow::Resize(Size pixels) {
   // The grown part arrives as Expose events.
   size_ = pixels;
   RequestRedraw();
+  return true;
+}
+
+bool XcbWindow::Rescale(Size pixels, float scale) {
+  if (!(scale > 0.0f) || !Resize(pixels)) return false;
+  scale_ = scale;
   return true;
 }
 

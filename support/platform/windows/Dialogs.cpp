@@ -88,7 +88,9 @@ void ChooseFileNative(const FileDialogRequest& request,
   }
 }
 
-void PollNativeDialogs() {}
+// The dialogs of comdlg32 are modal and answer before ChooseFileNative returns.
+void PollNativeDialogs(const void*) {}
+void ForgetNativeDialogs(const void*) {}
 
 bool OpenWithShell(std::string_view fileOrUrl) {
   if (fileOrUrl.empty()) return false;

@@ -133,6 +133,7 @@ class Win32Window final : public Window {
   bool ForwardHostKey(const KeyEvent& event, bool down) override;
   Point ScreenOrigin() override;
   bool Resize(Size pixels) override;
+  bool Rescale(Size pixels, float scale) override;
   bool TakeKeyboardFocus() override;
   void ReturnKeyboardFocus() override;
 
@@ -149,7 +150,7 @@ class Win32Window final : public Window {
 
   WindowClient& client_;
   Size size_;
-  const float scale_;
+  float scale_;
   std::wstring className_;
   ATOM classAtom_ = 0;
   HWND window_ = nullptr;
@@ -489,6 +490,12 @@ bool Win32Window::Resize(Size pixels) {
   }
   size_ = pixels;
   RequestRedraw();
+  return true;
+}
+
+bool Win32Window::Rescale(Size pixels, float scale) {
+  if (!(scale > 0.0f) || !Resize(pixels)) return false;
+  scale_ = scale;
   return true;
 }
 

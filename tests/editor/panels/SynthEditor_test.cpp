@@ -316,8 +316,10 @@ TEST(SynthEditorTest, TooltipsShowNameAndValueOrTheStateWord) {
       {"CompMode", PT::kCompMode, 0.0f, "Compressor Mode: Soft"},
       {"EnvVel", PT::kEnvVelRespond, 1.0f, "Envelope responds to velocity: Scaled by velocity"},
       {"FilterLayout", PT::kFilterLayout, 1.0f, "Filter Layout: Parallel"},
-      {"Filter1Cutoff", PT::kF1Cutoff, 0.5f, "Filter 1 Freq: 440.00 Hz"},
-      {"Compress", PT::kComp, 0.342499f, "Compression: 034%"},
+      {"Filter1Cutoff", PT::kF1Cutoff, 0.5f,
+       "Filter 1 Freq: 440.00 Hz\nShift-drag: fine, Ctrl-drag: value only"},
+      {"Compress", PT::kComp, 0.342499f,
+       "Compression: 034%\nShift-drag: fine, Ctrl-drag: value only"},
   };
   for (const Case& c : cases) {
     EditorTree tree;

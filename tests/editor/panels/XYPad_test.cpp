@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/gui/CtrlRoot.h"
 #include "tests/editor/panels/PanelTestKit.h"
 
@@ -76,6 +78,18 @@ TEST_F(XYPadTest, EngineValuesMoveTheHandleUnlessHeld) {
   pad_->SetValues(0.5f, 0.5f);
   EXPECT_EQ(pad_->Handle(), held);
   root_.MouseUp(At(60, 60));
+}
+
+TEST_F(XYPadTest, NonFiniteEngineValuesLeaveTheHandleWhereItIs) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const float cases[][2] = {{nan, 0.5f}, {0.5f, nan}, {inf, 0.25f}, {0.25f, -inf}};
+  for (const auto& c : cases) {
+    pad_->SetValues(0.5f, 0.25f);
+    const VGui::Point before = pad_->Handle();
+    pad_->SetValues(c[0], c[1]);
+    EXPECT_EQ(pad_->Handle(), before) << c[0] << " " << c[1];
+  }
 }
 
 }  // namespace

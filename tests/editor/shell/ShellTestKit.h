@@ -27,6 +27,7 @@ struct HostCallRecord {
   int32_t opcode;
   int32_t index;
   float value;
+  vst::VstIntPtr integer = 0;  // the call's integer value (the height of a size request)
 };
 
 inline std::vector<HostCallRecord>& HostCalls() {
@@ -34,9 +35,16 @@ inline std::vector<HostCallRecord>& HostCalls() {
   return calls;
 }
 
-inline vst::VstIntPtr RecordingHost(vst::AEffect*, int32_t opcode, int32_t index, vst::VstIntPtr,
-                                    void*, float opt) {
-  HostCalls().push_back({opcode, index, opt});
+// What the recording host answers audioMasterSizeWindow (0: it refuses, as by default).
+inline vst::VstIntPtr& SizeWindowAnswer() {
+  static vst::VstIntPtr answer = 0;
+  return answer;
+}
+
+inline vst::VstIntPtr RecordingHost(vst::AEffect*, int32_t opcode, int32_t index,
+                                    vst::VstIntPtr value, void*, float opt) {
+  HostCalls().push_back({opcode, index, opt, value});
+  if (opcode == vst::audioMasterSizeWindow) return SizeWindowAnswer();
   return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
@@ -154,6 +162,7 @@ class ShellTest : public ::testing::Test {
     RegisterEditorControlClasses();
     previousDialogs_ = VGui::Dialogs::SetNativeDialogs({});
     HostCalls().clear();
+    SizeWindowAnswer() = 0;
     plugin_ = std::make_unique<Norv>(RecordingHost);
     plugin_->setSampleRate(44100.0f);
     plugin_->setBlockSize(256);

@@ -2,9 +2,11 @@
 // answer a later poll delivers; xdg-open gets its argument verbatim. Stand-in programs on a
 // private PATH record their arguments and answer as the real ones do.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -72,10 +74,10 @@ class DialogsLinux : public testing::Test {
     if (answeredAtOnce) *answeredAtOnce = answer.calls > 0;
     for (int tick = 0; tick < 250 && answer.calls == 0; ++tick) {
       std::this_thread::sleep_for(20ms);
-      PollNativeDialogs();
+      PollNativeDialogs(nullptr);
     }
     // Later polls must not answer twice.
-    PollNativeDialogs();
+    PollNativeDialogs(nullptr);
     return answer;
   }
 
@@ -150,18 +152,55 @@ TEST_F(DialogsLinux, UnavailableAtOnceWithoutADialogProgram) {
   EXPECT_EQ(answer.outcome, FileDialogOutcome::kUnavailable);
 }
 
-TEST_F(DialogsLinux, AnswersGoToTheThreadThatAsked) {
+// An editor that closes and opens again ticks on a new thread: the answer follows the editor that
+// asked, never another editor.
+TEST_F(DialogsLinux, AnswersGoToTheOwnerThatAskedOnWhicheverThreadItTicks) {
   InstallProgram("zenity", "/a.tavo\n", 0);
+  const int asker = 0;
+  const int other = 0;
+  FileDialogRequest request = Request(false);
+  request.owner = &asker;
   int calls = 0;
-  ChooseFileNative(Request(false), [&](FileDialogOutcome, const fs::path&) { ++calls; });
+  ChooseFileNative(request, [&](FileDialogOutcome, const fs::path&) { ++calls; });
   std::this_thread::sleep_for(300ms);
-  std::thread([] { PollNativeDialogs(); }).join();
+  PollNativeDialogs(&other);
   EXPECT_EQ(calls, 0);
   for (int tick = 0; tick < 250 && calls == 0; ++tick) {
     std::this_thread::sleep_for(20ms);
-    PollNativeDialogs();
+    std::thread([&] { PollNativeDialogs(&asker); }).join();
   }
   EXPECT_EQ(calls, 1);
+}
+
+TEST_F(DialogsLinux, AForgottenOwnersDialogIsClosedAndNeverAnswers) {
+  const fs::path pidFile = folder_ / "dialog.pid";
+  const fs::path program = folder_ / "bin" / "zenity";
+  std::ofstream script(program);
+  script << "#!/bin/sh\necho $$ > '" << pidFile.string() << "'\nexec sleep 30\n";
+  script.close();
+  chmod(program.c_str(), 0755);
+  const int asker = 0;
+  FileDialogRequest request = Request(true);
+  request.owner = &asker;
+  int calls = 0;
+  ChooseFileNative(request, [&](FileDialogOutcome, const fs::path&) { ++calls; });
+  pid_t pid = 0;
+  for (int i = 0; i < 250 && pid == 0; ++i) {
+    std::this_thread::sleep_for(20ms);
+    std::ifstream in(pidFile);
+    in >> pid;
+  }
+  ASSERT_GT(pid, 0);
+
+  ForgetNativeDialogs(&asker);
+  bool gone = false;
+  for (int i = 0; i < 250 && !gone; ++i) {
+    std::this_thread::sleep_for(20ms);
+    PollNativeDialogs(&asker);
+    gone = kill(pid, 0) != 0 && errno == ESRCH;
+  }
+  EXPECT_TRUE(gone) << "the dialog program still runs";
+  EXPECT_EQ(calls, 0);
 }
 
 TEST_F(DialogsLinux, OpenWithShellPassesTheTextAsOneArgument) {

@@ -50,7 +50,7 @@ TEST(LabelTest, DrawsItsWholeTextInTheStyleColour) {
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].text, "Resonance control");
   EXPECT_EQ(texts[0].colour, label->CurrentStyle().text);
-  EXPECT_EQ(canvas.unbalanced, 0);
+  EXPECT_EQ(canvas.unbalancedRestores, 0);
 }
 
 TEST(LabelTest, AutoShorteningLabelFitsItsBox) {

@@ -262,7 +262,7 @@ class DrawTest : public ::testing::Test {
   DrawRecorder& Paint() {
     canvas = DrawRecorder();
     h.root.PaintInvalid(canvas, true);
-    EXPECT_EQ(canvas.unbalanced, 0);
+    EXPECT_EQ(canvas.unbalancedRestores, 0);
     return canvas;
   }
   RootHarness h;

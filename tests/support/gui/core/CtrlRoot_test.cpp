@@ -348,6 +348,19 @@ TEST_F(CtrlRootTest, TooltipAppearsAfterHalfASecondOfRest) {
   EXPECT_EQ(root.TooltipShowing(), "");
 }
 
+TEST_F(CtrlRootTest, ATwoLineTooltipDrawsEachLineInARowOfItsOwn) {
+  a->SetTooltip("Cutoff: 1000 Hz\nShift-drag: fine");
+  root.MouseMove(At(20, 20));
+  for (int tick = 0; tick < 13; ++tick) root.Tick();
+  RecordingCanvas canvas;
+  root.PaintInvalid(canvas);
+  const auto texts = canvas.Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Cutoff: 1000 Hz"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Shift-drag: fine"), texts.end());
+  EXPECT_EQ(std::find(texts.begin(), texts.end(), "Cutoff: 1000 Hz\nShift-drag: fine"),
+            texts.end());
+}
+
 TEST_F(CtrlRootTest, TooltipNeedsRestTextAndPermission) {
   struct Case {
     const char* what;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/gui/Canvas.h"
@@ -16,6 +17,8 @@ struct DrawCall {
   VGui::RectF clip;  // the clip in force, root coordinates
   VGui::Colour colour;
   std::string text;
+  float startAngle = 0.0f;  // arcs and pies
+  float endAngle = 0.0f;
 };
 
 class RecordingCanvas : public VGui::Canvas {
@@ -46,6 +49,12 @@ class RecordingCanvas : public VGui::Canvas {
     const float bottom = std::min(a.Bottom(), state_.clip.Bottom());
     state_.clip = {left, top, std::max(0.0f, right - left), std::max(0.0f, bottom - top)};
   }
+  // Recorded with the pie's bounding square, which also narrows the recorded clip.
+  void ClipPie(VGui::PointF centre, float radius, float, float) override {
+    const VGui::RectF square{centre.x - radius, centre.y - radius, 2.0f * radius, 2.0f * radius};
+    Record("ClipPie", square, {});
+    ClipRect(square);
+  }
   void FillRect(const VGui::RectF& r, VGui::Colour c) override { Record("FillRect", r, c); }
   void FillRoundedRect(const VGui::RectF& r, float, VGui::Colour c) override {
     Record("FillRoundedRect", r, c);
@@ -66,11 +75,13 @@ class RecordingCanvas : public VGui::Canvas {
   void StrokeEllipse(const VGui::RectF& r, float, VGui::Colour c) override {
     Record("StrokeEllipse", r, c);
   }
-  void StrokeArc(VGui::PointF, float, float, float, float, VGui::Colour c) override {
-    Record("StrokeArc", {}, c);
+  // Arcs and pies are recorded with their bounding square and their angles.
+  void StrokeArc(VGui::PointF centre, float radius, float start, float end, float,
+                 VGui::Colour c) override {
+    RecordArc("StrokeArc", centre, radius, start, end, c);
   }
-  void FillPie(VGui::PointF, float, float, float, VGui::Colour c) override {
-    Record("FillPie", {}, c);
+  void FillPie(VGui::PointF centre, float radius, float start, float end, VGui::Colour c) override {
+    RecordArc("FillPie", centre, radius, start, end, c);
   }
   void DrawText(std::string_view text, const VGui::RectF& box, const VGui::Font&, VGui::Colour c,
                 VGui::HAlign, VGui::VAlign) override {
@@ -98,6 +109,21 @@ class RecordingCanvas : public VGui::Canvas {
     }
     return texts;
   }
+  std::vector<DrawCall> Of(std::string_view op) const {
+    std::vector<DrawCall> found;
+    for (const auto& call : calls) {
+      if (call.op == op) found.push_back(call);
+    }
+    return found;
+  }
+  // The shapes (not the texts) drawn in the colour.
+  std::vector<DrawCall> InColour(VGui::Colour colour) const {
+    std::vector<DrawCall> found;
+    for (const auto& call : calls) {
+      if (call.colour == colour && call.op != "DrawText") found.push_back(call);
+    }
+    return found;
+  }
 
  private:
   struct State {
@@ -110,6 +136,12 @@ class RecordingCanvas : public VGui::Canvas {
   }
   void Record(const char* op, const VGui::RectF& r, VGui::Colour c, std::string text = {}) {
     calls.push_back({op, Absolute(r), state_.clip, c, std::move(text)});
+  }
+  void RecordArc(const char* op, VGui::PointF centre, float radius, float start, float end,
+                 VGui::Colour c) {
+    Record(op, {centre.x - radius, centre.y - radius, 2.0f * radius, 2.0f * radius}, c);
+    calls.back().startAngle = start;
+    calls.back().endAngle = end;
   }
 
   float scale_;
