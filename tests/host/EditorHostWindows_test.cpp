@@ -39,20 +39,24 @@ void Pump(std::chrono::milliseconds duration, MessageCounts* counts = nullptr,
           const EditorPlugin* idleTarget = nullptr) {
   const auto end = std::chrono::steady_clock::now() + duration;
   auto nextIdle = std::chrono::steady_clock::now();
+  const auto dispatch = [counts](MSG& message) {
+    const bool counted = counts && message.hwnd == counts->window;
+    if (counted) {
+      counts->timers += message.message == WM_TIMER ? 1 : 0;
+      counts->paints += message.message == WM_PAINT ? 1 : 0;
+    }
+    const double dispatched = SecondsNow();
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    if (counted && message.message == WM_PAINT) counts->paintSeconds += SecondsNow() - dispatched;
+  };
+  MSG message;
   do {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      const bool counted = counts && message.hwnd == counts->window;
-      if (counted) {
-        counts->timers += message.message == WM_TIMER ? 1 : 0;
-        counts->paints += message.message == WM_PAINT ? 1 : 0;
-      }
-      const double dispatched = SecondsNow();
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-      if (counted && message.message == WM_PAINT) {
-        counts->paintSeconds += SecondsNow() - dispatched;
-      }
+    // A frame that takes longer than the 40 ms tick (GDI+ under Wine at 200 %) always leaves a
+    // timer message waiting, so the queue may never empty: the deadline ends the pump.
+    while (std::chrono::steady_clock::now() < end &&
+           PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      dispatch(message);
     }
     if (idleTarget && std::chrono::steady_clock::now() >= nextIdle) {
       idleTarget->Dispatch(vst::effEditIdle);
@@ -60,6 +64,8 @@ void Pump(std::chrono::milliseconds duration, MessageCounts* counts = nullptr,
     }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   } while (std::chrono::steady_clock::now() < end);
+  // What was rendered reaches the screen before the caller looks at it.
+  while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) dispatch(message);
 }
 
 class HostWindow {
@@ -432,7 +438,8 @@ TEST_P(EditorHostWindowsZoom, TheWindowAndTheRectangleFollowTheHostsAnswer) {
 
 INSTANTIATE_TEST_SUITE_P(Hosts, EditorHostWindowsZoom,
                          testing::Values(ZoomCase{"Agrees125", 1, 1, 1203, 548},
-                                         ZoomCase{"Refuses150", 2, 0, 1443, 657}),
+                                         ZoomCase{"Refuses150", 2, 0, 1443, 657},
+                                         ZoomCase{"Agrees200", 3, 1, 1924, 876}),
                          [](const testing::TestParamInfo<ZoomCase>& info) {
                            return std::string(info.param.name);
                          });
@@ -447,7 +454,10 @@ TEST_F(EditorHostWindows, ScreenCaptureMatchesThePaintedFrame) {
   ASSERT_NE(child, nullptr);
   const std::vector<uint32_t> shown = WaitForSteadyPicture(child, *plugin_);
   ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(DifferingPixels(PrintCapture(child), shown), 0u);
+  // The plots may have moved on by a tick between the two captures.
+  EXPECT_EQ(DifferingPixels(WithoutLiveAreas(PrintCapture(child), kEditorWidth),
+                            WithoutLiveAreas(shown, kEditorWidth)),
+            0u);
 
   // The second editor takes the first one's place on the screen (Wine's null screen is small).
   plugin_->Dispatch(vst::effEditClose);

@@ -230,6 +230,26 @@ TEST(Canvas, PolygonAndPolylineDrawWhereTheirPointsAre) {
   EXPECT_EQ(image.At(12, 8), kTransparent);  // the polyline stays open
 }
 
+// A sample-and-hold history as the displays stroke it: steps, repeated points and a zero-length
+// segment, at the editor's zooms. Each back end must draw it and come back.
+TEST(Canvas, SteppedTraceWithRepeatedPointsDrawsAtEveryZoom) {
+  std::vector<PointF> trace;
+  for (int column = 0; column < 136; ++column) {
+    const float level = float((column * 37) % 11) * 4.0f + 4.0f;
+    trace.push_back({float(column), level});
+    trace.push_back({float(column), level});
+    trace.push_back({float(column) + 0.5f, level});
+  }
+  for (const float scale : {1.0f, 1.25f, 1.5f, 2.0f}) {
+    const PixelImage image = Drawn(136, 52, scale, [&](Canvas& canvas) {
+      canvas.StrokePolyline(trace, 2.0f, kOpaqueRed);
+    });
+    const Ink ink = InkOf(image);
+    EXPECT_LE(ink.top, int(6 * scale)) << scale;
+    EXPECT_GE(ink.bottom, int(42 * scale)) << scale;
+  }
+}
+
 // An image set whose standard and dense images differ in colour, 4 x 4 logical pixels.
 ImageSet TwoColourSet(uint32_t standard, uint32_t dense) {
   auto one = std::make_shared<PixelImage>(4, 4);
