@@ -351,7 +351,7 @@ void BindingMap::PublishAssignableName(int32_t index) {
   }
   published.sequence.fetch_add(1, std::memory_order_acq_rel);
   for (int32_t i = 0; i < PublishedName::kCapacity; ++i) {
-    published.text[i].store(name.c_str()[i], std::memory_order_relaxed);
+    published.text[i].store(name.c_str()[i], std::memory_order_release);
     if (name.c_str()[i] == '\0') break;
   }
   published.sequence.fetch_add(1, std::memory_order_release);
@@ -367,10 +367,11 @@ std::string BindingMap::ReadPublishedName(const PublishedName& published) {
     const uint32_t before = published.sequence.load(std::memory_order_acquire);
     if (before % 2 == 0) {
       for (int32_t i = 0; i < PublishedName::kCapacity; ++i) {
-        text[i] = published.text[i].load(std::memory_order_relaxed);
+        // Acquire: a character of a change in progress brings that change's odd sequence with
+        // it, so the check below sees the change.
+        text[i] = published.text[i].load(std::memory_order_acquire);
         if (text[i] == '\0') break;
       }
-      std::atomic_thread_fence(std::memory_order_acquire);
       if (published.sequence.load(std::memory_order_relaxed) == before) break;
     }
     if (attempt % 64 == 0) std::this_thread::yield();
