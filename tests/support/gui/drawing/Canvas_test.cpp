@@ -241,9 +241,8 @@ TEST(Canvas, SteppedTraceWithRepeatedPointsDrawsAtEveryZoom) {
     trace.push_back({float(column) + 0.5f, level});
   }
   for (const float scale : {1.0f, 1.25f, 1.5f, 2.0f}) {
-    const PixelImage image = Drawn(136, 52, scale, [&](Canvas& canvas) {
-      canvas.StrokePolyline(trace, 2.0f, kOpaqueRed);
-    });
+    const PixelImage image = Drawn(
+        136, 52, scale, [&](Canvas& canvas) { canvas.StrokePolyline(trace, 2.0f, kOpaqueRed); });
     const Ink ink = InkOf(image);
     EXPECT_LE(ink.top, int(6 * scale)) << scale;
     EXPECT_GE(ink.bottom, int(42 * scale)) << scale;
