@@ -16,8 +16,6 @@
 namespace VGui {
 namespace {
 
-// More rectangles cost more clip set-ups than the pixels they save.
-constexpr size_t kMaxInvalidRects = 4;
 // 13 ticks of 40 ms: about half a second of rest before a tooltip shows.
 constexpr int kTooltipRestTicks = 13;
 // A release this far from the press that opened a menu chooses the item under it (press, drag,
@@ -147,7 +145,7 @@ void CtrlRoot::InvalidateRootRect(const Rect& r) {
         }
       }
     }
-    if (bestWaste < 0 || (bestWaste > 0 && rects.size() <= kMaxInvalidRects)) break;
+    if (bestWaste < 0 || (bestWaste > 0 && rects.size() <= CtrlRoot::kMaxInvalidRects)) break;
     rects[bestI] = Union(rects[bestI], rects[bestJ]);
     rects.erase(rects.begin() + std::ptrdiff_t(bestJ));
   }

@@ -34,8 +34,12 @@ class CtrlRoot : public Ctrl {
   CursorSet& Cursors();
 
   // --- Invalidation and painting ---------------------------------------------------------------
-  // Root coordinates. Regions are merged into at most a few rectangles per frame unless
+  // Root coordinates. Regions are merged into at most kMaxInvalidRects rectangles per frame unless
   // consolidation is switched off (a developer mode).
+  // A busy tick invalidates dozens of small controls spread over the editor (every knob's live
+  // value, nine displays); squeezed into 4 rectangles they repainted most of the editor. Past about
+  // 12 the clip set-ups cost more than the pixels they save.
+  static constexpr size_t kMaxInvalidRects = 12;
   void InvalidateRootRect(const Rect& r);
   bool HasInvalidRegion() const;
   // Paints the invalid region (or everything when `all`) into the canvas and clears it; answers

@@ -230,6 +230,28 @@ TEST(Canvas, PolygonAndPolylineDrawWhereTheirPointsAre) {
   EXPECT_EQ(image.At(12, 8), kTransparent);  // the polyline stays open
 }
 
+// The displays' traces: a sloped line keeps its weight and its soft edges at every zoom (the
+// drawing back end may rasterise long traces more coarsely on dense screens, never jaggedly).
+TEST(Canvas, SlopedTraceKeepsItsWeightAndSoftEdgesAtEveryZoom) {
+  const PointF trace[] = {{2, 4}, {22, 14}, {42, 24}};
+  const double length = 2.0 * std::hypot(20.0, 10.0);
+  for (const float scale : {1.0f, 1.25f, 1.5f, 2.0f}) {
+    const PixelImage image = Drawn(
+        44, 28, scale, [&](Canvas& canvas) { canvas.StrokePolyline(trace, 2.0f, kOpaqueRed); });
+    const double area = length * 2.0 * scale * scale;
+    EXPECT_NEAR(Coverage(image), area, area * kStrokeWeightTolerance) << scale;
+    if (!kSoftLineEdges) continue;
+    int softPixels = 0;
+    for (int y = 0; y < image.Height(); ++y) {
+      for (int x = 0; x < image.Width(); ++x) {
+        const uint32_t alpha = Alpha(image.At(x, y));
+        softPixels += alpha > 0 && alpha < 255 ? 1 : 0;
+      }
+    }
+    EXPECT_GT(softPixels, int(length * scale)) << scale;  // both edges antialiased along the way
+  }
+}
+
 // A sample-and-hold history as the displays stroke it: steps, repeated points and a zero-length
 // segment, at the editor's zooms. Each back end must draw it and come back.
 TEST(Canvas, SteppedTraceWithRepeatedPointsDrawsAtEveryZoom) {
