@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "support/Log.h"
+#include "support/gui/Colour.h"
 #include "support/gui/Events.h"
 #include "support/gui/controls/DragValueControl.h"
 
@@ -32,6 +33,8 @@ class SmartControl {
   // Smaller changes of the live value are not worth a repaint; ranges shorter than this are none.
   static constexpr float kLiveValueResolution = 0.000001f;
   static constexpr float kRangeResolution = 0.000001f;
+  // The skins' modulation teal, for the range of a control drawn without images.
+  static constexpr VGui::Colour kVectorRangeColour{56, 199, 178, 255};
   // A press on the value's handle with this key held moves the value alone, leaving the
   // modulation range where it is. Alt is left alone: many Linux window managers take Alt-drags.
   static constexpr uint32_t kValueOnlyModifier = VGui::kModControl;

@@ -21,8 +21,6 @@ constexpr float kPointMargin = 9.0f;
 // The fill reaches this far past the caps' edges so that it meets them without a gap.
 constexpr float kFillOverlapDown = 2.0f;
 constexpr float kFillOverlapUp = 11.0f;
-// The skins' modulation teal, for the range beside a fader drawn without images.
-constexpr VGui::Colour kRangeColour{56, 199, 178, 255};
 constexpr float kVectorRangeWidth = 3.0f;
 
 VGui::RectF Whole(const VGui::ImageSet& image) {
@@ -152,5 +150,5 @@ void SmartFader::DrawVector(VGui::Canvas& canvas) {
   const float a = ThumbRect(Clamp01(Value())).Centre().y;
   const float b = ThumbRect(Clamp01(ModulationTarget())).Centre().y;
   const float x = float(Bounds().width) - kVectorRangeWidth;
-  canvas.FillRect({x, std::min(a, b), kVectorRangeWidth, std::fabs(b - a)}, kRangeColour);
+  canvas.FillRect({x, std::min(a, b), kVectorRangeWidth, std::fabs(b - a)}, kVectorRangeColour);
 }

@@ -11,9 +11,6 @@
 
 namespace {
 
-// The skins' modulation teal, for the range on a knob drawn without images.
-constexpr VGui::Colour kRangeColour{56, 199, 178, 255};
-
 bool UsableStrip(const VGui::ImageSet& strip) {
   const VGui::Size size = strip.LogicalSize();
   return size.width > 0 && size.height >= size.width && size.height % size.width == 0;
@@ -135,5 +132,5 @@ void SmartKnob::DrawVector(VGui::Canvas& canvas) {
   // A thinner arc on the outer half of the track, so the value arc stays readable inside it.
   const float width = TrackWidth() * 0.5f;
   canvas.StrokeArc(Centre(), TrackRadius() + width * 0.5f, AngleFor(Clamp01(Value())),
-                   AngleFor(Clamp01(ModulationTarget())), width, kRangeColour);
+                   AngleFor(Clamp01(ModulationTarget())), width, kVectorRangeColour);
 }

@@ -121,7 +121,7 @@ void DriveCurve(float amount, float mode, std::vector<float>& out) {
     for (int32_t i = 0; i < kDrivePoints; ++i) left[i] = right[i] = DriveInput(i);
   };
   VDSP::Distortion drive;
-  drive.SetSampleRate(kDriveRateHz, kDriveRateHz, 1);
+  drive.SetSampleRate(kPlotRateHz, kPlotRateHz, 1);
   drive.SetMode(VDSP::Distortion::ModeIndexOf(mode));
   drive.SetTargetGain(VDSP::DriveGain(SafeValue(amount)));
   // A fresh stage fades its gain in across the first block: that block only warms it up (and
@@ -149,7 +149,7 @@ void EnvelopeCurve(const Snapshot& live, int32_t points, std::vector<float>& out
   if (points <= 0) return;
   const AHDREnvelope::StageLengths lengths = AHDREnvelope::ConvertToTimeInSamples(
       SafeValue(live[PT::kEnvAttack]), SafeValue(live[PT::kEnvHold]),
-      SafeValue(live[PT::kEnvDecay]), kDriveRateHz);
+      SafeValue(live[PT::kEnvDecay]), kPlotRateHz);
   const float exponent = AHDREnvelope::CurveExponent(SafeValue(live[PT::kEnvCurve]));
   const float gain = SafeValue(live[PT::kEnvGain]);
   const float total = lengths.attack + lengths.hold + lengths.decay;
@@ -170,31 +170,6 @@ void CompressorCurve(float compress, float compMode, int32_t width, std::vector<
   out.reserve(static_cast<size_t>(2 * h + 1));
   for (int32_t i = 0; i < h; ++i) out.push_back(static_cast<float>(i) * 0.5f / hf);
   for (int32_t i = 0; i <= h; ++i) out.push_back(0.5f + static_cast<float>(i) * slope / hf);
-}
-
-void ComputeCurve(int32_t kind, const Snapshot& live, int32_t columns, std::vector<float>& out) {
-  switch (kind) {
-    case kDrive:
-      DriveCurve(live[PT::kDriveAmount], live[PT::kDriveMode], out);
-      break;
-    case kFilter1:
-    case kFilter2:
-      FilterCurve(kind - kFilter1, live, columns, out);
-      break;
-    case kLFO1:
-    case kLFO2:
-      LFOCurve(kind - kLFO1, live, columns, out);
-      break;
-    case kEnvelope:
-      EnvelopeCurve(live, columns, out);
-      break;
-    case kCompressor:
-      CompressorCurve(live[PT::kComp], live[PT::kCompMode], columns, out);
-      break;
-    default:
-      out.clear();
-      break;
-  }
 }
 
 float FilterY(float value, float height) {

@@ -64,13 +64,15 @@ bool IsDimmed(int32_t kind, const Snapshot& live);
 // resonance, mode and type.
 void FilterCurve(int32_t slot, const Snapshot& live, int32_t columns, std::vector<float>& out);
 
-// The drive plot: two cycles of a sine of this peak, 256 samples at 44100 Hz, through a private
+// The sample rate the drive and envelope plots are computed at.
+inline constexpr float kPlotRateHz = 44100.0f;
+
+// The drive plot: two cycles of a sine of this peak, 256 samples at kPlotRateHz, through a private
 // drive stage in the selected mode at the engine's drive gain, stored as 0.5 + 0.5 * output; an
 // output beyond full scale (the folding "Tannin" reaches 3.3) is scaled down to fit, so its shape
 // stays visible.
 inline constexpr int32_t kDrivePoints = 256;
 inline constexpr float kDriveInputPeak = 0.5f;
-inline constexpr float kDriveRateHz = 44100.0f;
 // The test sine: sample i of the 256.
 float DriveInput(int32_t sample);
 void DriveCurve(float amount, float mode, std::vector<float>& out);
@@ -86,9 +88,6 @@ void EnvelopeCurve(const Snapshot& live, int32_t points, std::vector<float>& out
 // then h + 1 points at slope (1 - Compress) * 0.4 + 0.1 (soft) or (1 - Compress) * 0.5 (hard,
 // CompMode 0.5 or more). Empty below 2 columns.
 void CompressorCurve(float compress, float compMode, int32_t width, std::vector<float>& out);
-
-// The curve of any kind but the two histories, for a panel `columns` wide. // UI thread
-void ComputeCurve(int32_t kind, const Snapshot& live, int32_t columns, std::vector<float>& out);
 
 // --- Plot geometry ---------------------------------------------------------------------------
 

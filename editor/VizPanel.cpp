@@ -6,6 +6,7 @@
 
 #include "modulation/Transmod.h"
 #include "plugin/Norv.h"
+#include "plugin/ParameterTable.h"
 #include "support/Log.h"
 #include "support/gui/CtrlRoot.h"
 #include "support/gui/SkinSet.h"
@@ -143,11 +144,12 @@ void VizPanel::ComputeCurve() {
 }
 
 void VizPanel::PlotDistortion() {
-  VizCurves::ComputeCurve(VizCurves::kDrive, current_, Columns(), curve_);
+  VizCurves::DriveCurve(current_[ParameterTable::kDriveAmount],
+                        current_[ParameterTable::kDriveMode], curve_);
 }
 
 void VizPanel::PlotFilter() {
-  VizCurves::ComputeCurve(kind_, current_, Columns(), curve_);
+  VizCurves::FilterCurve(kind_ - VizCurves::kFilter1, current_, Columns(), curve_);
 }
 
 void VizPanel::PlotSampleAndHold() {
@@ -155,15 +157,15 @@ void VizPanel::PlotSampleAndHold() {
 }
 
 void VizPanel::PlotLFO1() {
-  VizCurves::ComputeCurve(VizCurves::kLFO1, current_, Columns(), curve_);
+  VizCurves::LFOCurve(0, current_, Columns(), curve_);
 }
 
 void VizPanel::PlotLFO2() {
-  VizCurves::ComputeCurve(VizCurves::kLFO2, current_, Columns(), curve_);
+  VizCurves::LFOCurve(1, current_, Columns(), curve_);
 }
 
 void VizPanel::PlotEnvelope() {
-  VizCurves::ComputeCurve(VizCurves::kEnvelope, current_, Columns(), curve_);
+  VizCurves::EnvelopeCurve(current_, Columns(), curve_);
 }
 
 void VizPanel::PlotEnvelopeFollower() {
@@ -171,7 +173,8 @@ void VizPanel::PlotEnvelopeFollower() {
 }
 
 void VizPanel::PlotCompressor() {
-  VizCurves::ComputeCurve(VizCurves::kCompressor, current_, Columns(), curve_);
+  VizCurves::CompressorCurve(current_[ParameterTable::kComp], current_[ParameterTable::kCompMode],
+                             Columns(), curve_);
 }
 
 void VizPanel::PlotHistory() {

@@ -14,7 +14,6 @@ namespace {
 
 // 1/127: a MIDI controller value as 0...1.
 constexpr float kMIDIValueScale = 0.007874016f;
-constexpr size_t kHostNameLength = 7;
 
 float ClampInput(float value) {
   if (!(value >= 0.0f)) return 0.0f;  // NaN too
@@ -75,9 +74,14 @@ int32_t BindingMap::HostSlot(int32_t index) {
 
 bool BindingMap::AddHostBinding(int32_t index, const Binding& binding) {
   HuntDownAndKillPreviousBindings(binding);
+  if (!AppendHostBinding(index, binding)) return false;
+  if (IsAssignable(index)) PublishAssignableName(index);
+  return true;
+}
+
+bool BindingMap::AppendHostBinding(int32_t index, const Binding& binding) {
   if (!AddToSlot(HostSlot(index), binding, false, index, -1)) return false;
   SlotBegin(HostSlot(index))[counts_[HostSlot(index)] - 1].RestAt(GetVSTParameter(index));
-  if (IsAssignable(index)) PublishAssignableName(index);
   return true;
 }
 
@@ -150,12 +154,14 @@ bool BindingMap::RemoveFromAssignableSlots(const Binding& binding) {
   for (int32_t index = kFirstAssignable; index < kHostParameters; ++index) {
     const int32_t slot = HostSlot(index);
     const Binding* begin = SlotBegin(slot);
+    bool removedHere = false;
     for (int32_t position = counts_[slot] - 1; position >= 0; --position) {
       if (!(begin[position] == binding)) continue;
       RemoveFromSlot(slot, position);
-      removed = true;
+      removedHere = true;
     }
-    if (removed) PublishAssignableName(index);
+    if (removedHere) PublishAssignableName(index);
+    removed = removed || removedHere;
   }
   return removed;
 }
@@ -197,12 +203,15 @@ void BindingMap::SyncHostParameter(int32_t index, float value) {
 
 std::string BindingMap::GetHostParameterName(int32_t index) const {
   if (IsAssignable(index)) return ReadPublishedName(assignableNames_[index - kFirstAssignable]);
+  return std::string(SlotHostName(index).View());
+}
+
+BindingMap::HostName BindingMap::SlotHostName(int32_t index) const {
   const int32_t count = HostBindingCount(index);
-  if (count == 0) return "None";
-  if (count > 1) return "Multi";
+  if (count == 0) return HostName("None");
+  if (count > 1) return HostName("Multi");
   // Cut at a whole UTF-8 character, the host shows at most 7 bytes.
-  VFoundation::FixedString<kHostNameLength + 1> shortName(HostBinding(index, 0)->Name());
-  return std::string(shortName.View());
+  return HostName(HostBinding(index, 0)->Name());
 }
 
 int32_t BindingMap::GetIndexOfHostBindingWithMatchingPrototype(const Message& message) const {
@@ -339,16 +348,7 @@ void BindingMap::LearnHostParameter(int32_t index) {
 
 void BindingMap::PublishAssignableName(int32_t index) {
   PublishedName& published = assignableNames_[index - kFirstAssignable];
-  const int32_t count = HostBindingCount(index);
-  VFoundation::FixedString<PublishedName::kCapacity> name;
-  if (count == 0) {
-    name.Set("None");
-  } else if (count > 1) {
-    name.Set("Multi");
-  } else {
-    // Cut at a whole UTF-8 character, the host shows at most 7 bytes.
-    name.Set(HostBinding(index, 0)->Name());
-  }
+  const HostName name = SlotHostName(index);
   published.sequence.fetch_add(1, std::memory_order_acq_rel);
   for (int32_t i = 0; i < PublishedName::kCapacity; ++i) {
     published.text[i].store(name.c_str()[i], std::memory_order_release);
@@ -359,7 +359,6 @@ void BindingMap::PublishAssignableName(int32_t index) {
 }
 
 std::string BindingMap::ReadPublishedName(const PublishedName& published) {
-  static_assert(PublishedName::kCapacity == kHostNameLength + 1);
   char text[PublishedName::kCapacity + 1] = {};
   // The writer is the audio thread copying eight characters: a reader that meets a change in
   // progress tries again and soon finds the name whole.
@@ -476,8 +475,7 @@ void BindingMap::LoadAssignableBindings(VFoundation::XmlNode node) {
       if (!object) break;
       Binding binding;
       binding.SerializeAsXML(object, false);
-      AddToSlot(HostSlot(index), binding, false, index, -1);
-      SlotBegin(HostSlot(index))[counts_[HostSlot(index)] - 1].RestAt(GetVSTParameter(index));
+      AppendHostBinding(index, binding);
     }
     PublishAssignableName(index);
   }

@@ -10,6 +10,7 @@
 
 #include "modulation/AutomationManager.h"
 #include "modulation/Binding.h"
+#include "support/FixedString.h"
 #include "support/XmlDocument.h"
 
 class MessagePort;
@@ -153,7 +154,14 @@ class BindingMap {
   bool FindControllerBinding(const Binding& binding, int32_t& slot, int32_t& position) const;
   void FeedSlot(int32_t slot, float value);
   void LearnHostParameter(int32_t index);
+  // Adds to the host slot, resting at the host's value, without moving any other binding.
+  bool AppendHostBinding(int32_t index, const Binding& binding);
   bool RemoveFromAssignableSlots(const Binding& binding);
+  // What the host lists for a host parameter, from its slot: "None", "Multi" or the one binding's
+  // name cut to the 7 bytes hosts show.
+  static constexpr size_t kHostNameLength = 7;
+  using HostName = VFoundation::FixedString<kHostNameLength + 1>;
+  HostName SlotHostName(int32_t index) const;
   // Copies the assignable parameter's name where the UI thread reads it.
   void PublishAssignableName(int32_t index);
   void SaveAssignableBindings(VFoundation::XmlNode node) const;
@@ -162,7 +170,7 @@ class BindingMap {
   // One assignable parameter's host name, written by one thread at a time and read by any: the
   // sequence is odd while the characters change.
   struct PublishedName {
-    static constexpr int32_t kCapacity = 8;
+    static constexpr int32_t kCapacity = int32_t(kHostNameLength + 1);
     std::atomic<uint32_t> sequence{0};
     std::atomic<char> text[kCapacity] = {};
   };

@@ -115,9 +115,7 @@ class CairoCanvas final : public Canvas {
       return;
     }
     cairo_new_path(cr_);
-    cairo_move_to(cr_, centre.x, centre.y);
-    ArcPath(cr_, centre, radius, startAngle, endAngle);
-    cairo_close_path(cr_);
+    PiePath(centre, radius, startAngle, endAngle);
     cairo_clip(cr_);
   }
 
@@ -176,9 +174,7 @@ class CairoCanvas final : public Canvas {
   void FillPie(PointF centre, float radius, float startAngle, float endAngle, Colour c) override {
     if (!Finite({centre.x, centre.y, radius, startAngle, endAngle}) || radius <= 0.0f) return;
     if (c.Transparent()) return;
-    cairo_move_to(cr_, centre.x, centre.y);
-    ArcPath(cr_, centre, radius, startAngle, endAngle);
-    cairo_close_path(cr_);
+    PiePath(centre, radius, startAngle, endAngle);
     Fill(c);
   }
 
@@ -271,6 +267,12 @@ class CairoCanvas final : public Canvas {
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
     cairo_stroke(cr_);
+  }
+
+  void PiePath(PointF centre, float radius, float startAngle, float endAngle) {
+    cairo_move_to(cr_, centre.x, centre.y);
+    ArcPath(cr_, centre, radius, startAngle, endAngle);
+    cairo_close_path(cr_);
   }
 
   bool PolygonPath(std::span<const PointF> points) {
